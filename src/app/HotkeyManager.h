@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "HotkeyAction.h"
+#include "HotkeyRegistrar.h"
+
+#include <QObject>
+#include <functional>
+#include <map>
+#include <memory>
+
+// The program's two global shortcuts. Reports every press as a HotkeyAction
+// to onTrigger, on the main thread, on a later turn of the event loop.
+class HotkeyManager : public QObject {
+    Q_OBJECT
+public:
+    static HotkeyManager& shared();
+
+    explicit HotkeyManager(std::unique_ptr<HotkeyRegistrar> registrar, QObject* parent = nullptr);
+    ~HotkeyManager() override;
+    Q_DISABLE_COPY_MOVE(HotkeyManager)
+
+    std::function<void(HotkeyAction)> onTrigger;
+
+    // Makes the combination trigger `action`, replacing whatever it had. A
+    // refusal leaves `action` without a shortcut and writes one log line.
+    // (`register` itself is a reserved word in C++.)
+    void registerHotkey(HotkeyAction action, uint32_t keyCode, uint32_t modifiers);
+    void unregister(HotkeyAction action);
+    void unregisterAll();
+
+    bool isRegistered(HotkeyAction action) const { return m_hotKeyRefs.contains(action); }
+
+private:
+    void installHandlerIfNeeded();
+    void handlePress(uint32_t id);
+
+    std::unique_ptr<HotkeyRegistrar> m_registrar;
+    std::map<HotkeyAction, HotkeyRegistrar::Reference> m_hotKeyRefs;
+    bool m_handlerInstalled = false;
+};

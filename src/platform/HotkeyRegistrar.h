@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// Registers system-wide key combinations and reports their presses.
+// Key codes are macOS-style virtual key codes and modifiers Carbon masks, as
+// the settings store them; an implementation translates them for its system.
+class HotkeyRegistrar {
+public:
+    using Reference = std::uintptr_t; // 0 is no registration
+    using PressHandler = std::function<void(uint32_t id)>;
+
+    struct Result {
+        int32_t status = 0; // 0 when registered
+        Reference reference = 0;
+    };
+
+    // Statuses, with the values of the Carbon errors they correspond to.
+    static constexpr int32_t statusInvalidCombination = -50; // paramErr
+    static constexpr int32_t statusTaken = -9878; // eventHotKeyExistsErr
+    static constexpr int32_t statusUnavailable = -9870; // no system to register with
+
+    virtual ~HotkeyRegistrar() = default;
+
+    // Sets the function that receives the id of every registered combination
+    // pressed. Presses may arrive inside the event loop's dispatch.
+    virtual void installHandler(PressHandler handler) = 0;
+    virtual Result registerHotkey(uint32_t keyCode, uint32_t modifiers, uint32_t id) = 0;
+    virtual void unregisterHotkey(Reference reference) = 0;
+
+    // The registrar of this session: X11 when an X server is reachable,
+    // otherwise one that refuses every registration.
+    static std::unique_ptr<HotkeyRegistrar> createForSession();
+};

@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: MIT
+#include "AppSettings.h"
+#include "Language.h"
+#include "TypedSettingsFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppSettingsTest : public ::testing::Test {
+protected:
+    QString path() const { return m_dir.filePath(QStringLiteral("settings.json")); }
+
+    // Writes values of any type straight into the store, as an older version
+    // or a hand edit might have left them.
+    void seed(const QVariantMap& values)
+    {
+        QSettings raw(path(), TypedSettingsFormat::format());
+        for (auto it = values.begin(); it != values.end(); ++it)
+            raw.setValue(it.key(), it.value());
+        raw.sync();
+    }
+
+    QJsonObject fileContents() const
+    {
+        QFile file(path());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(AppSettingsTest, EmptyStoreGivesTheDefaults)
+{
+    AppSettings settings(path());
+    EXPECT_EQ(settings.hotkey(), (Hotkey { 17, 2048, "T" }));
+    EXPECT_EQ(settings.hotkey().label(), QStringLiteral(u"\u2325 T"));
+    EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 2048, "R" }));
+    EXPECT_EQ(settings.refineHotkey().label(), QStringLiteral(u"\u2325 R"));
+    EXPECT_EQ(settings.accent(), "uk");
+    EXPECT_EQ(settings.pronunciationVolume(), 0.5);
+    EXPECT_TRUE(settings.autoPlayPronunciation());
+    EXPECT_FALSE(settings.hasCompletedOnboarding());
+    EXPECT_EQ(settings.refinePrompt(), AppSettings::defaultRefinePrompt());
+    EXPECT_EQ(settings.targetLanguage(), Language::systemDefault());
+}
+
+TEST_F(AppSettingsTest, WritesSurviveAReopenWithTheirTypes)
+{
+    {
+        AppSettings settings(path());
+        settings.setTargetLanguage("de");
+        settings.setAccent("us");
+        settings.setHotkey({ 2, 4096 | 256, "D" });
+        settings.setRefineHotkey({ 122, 0, "F1" });
+        settings.setRefinePrompt("  be brief\n");
+        settings.setAutoPlayPronunciation(false);
+        settings.setPronunciationVolume(1.0);
+        settings.setHasCompletedOnboarding(true);
+    }
+    AppSettings reopened(path());
+    EXPECT_EQ(reopened.targetLanguage(), "de");
+    EXPECT_EQ(reopened.accent(), "us");
+    EXPECT_EQ(reopened.hotkey(), (Hotkey { 2, 4096 | 256, "D" }));
+    EXPECT_EQ(reopened.refineHotkey(), (Hotkey { 122, 0, "F1" }));
+    EXPECT_EQ(reopened.refinePrompt(), "  be brief\n");
+    EXPECT_FALSE(reopened.autoPlayPronunciation());
+    EXPECT_EQ(reopened.pronunciationVolume(), 1.0);
+    EXPECT_TRUE(reopened.hasCompletedOnboarding());
+
+    // On disk every value keeps its own type; an integral double stays a double.
+    const QJsonObject file = fileContents();
+    auto typeOf = [&](const char* key) { return file.value(key).toObject().value("type").toString(); };
+    EXPECT_EQ(typeOf("pronunciationVolume"), "double");
+    EXPECT_EQ(typeOf("autoPlayPronunciation"), "bool");
+    EXPECT_EQ(typeOf("hotkeyKeyCode"), "int");
+    EXPECT_EQ(typeOf("hotkeyModifiers"), "int");
+    EXPECT_EQ(typeOf("hotkeyKeyLabel"), "string");
+    EXPECT_EQ(typeOf("refinePromptV3"), "string");
+    EXPECT_FALSE(file.contains("hotkeyID"));
+}
+
+TEST_F(AppSettingsTest, LegacyHotkeyIdentifiersConvertUntilANewCombinationIsStored)
+{
+    struct Case {
+        QString id;
+        Hotkey expected;
+        QString label;
+    };
+    const Case cases[] = {
+        { "opt-d", { 2, 2048, "D" }, QStringLiteral(u"\u2325 D") },
+        { "ctrl-opt-t", { 17, 6144, "T" }, QStringLiteral(u"\u2303 \u2325 T") },
+        { "cmd-shift-t", { 17, 768, "T" }, QStringLiteral(u"\u21E7 \u2318 T") },
+        { "opt-t ", { 17, 2048, "T" }, QStringLiteral(u"\u2325 T") }, // not exactly a known id
+        { "OPT-D", { 17, 2048, "T" }, QStringLiteral(u"\u2325 T") },
+    };
+    for (const Case& c : cases) {
+        QFile::remove(path());
+        seed({ { "hotkeyID", c.id } });
+        AppSettings settings(path());
+        EXPECT_EQ(settings.hotkey(), c.expected) << c.id.toStdString();
+        EXPECT_EQ(settings.hotkey().label(), c.label) << c.id.toStdString();
+        EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 2048, "R" })) << "no legacy key for refine";
+    }
+
+    QFile::remove(path());
+    seed({ { "hotkeyID", "cmd-shift-t" } });
+    AppSettings settings(path());
+    settings.setHotkey({ 0, 2048, "A" });
+    EXPECT_EQ(settings.hotkey(), (Hotkey { 0, 2048, "A" }));
+    // Never removed, only no longer consulted.
+    EXPECT_EQ(fileContents().value("hotkeyID").toObject().value("value").toString(), "cmd-shift-t");
+}
+
+TEST_F(AppSettingsTest, PartialHotkeysFillInLabelAndModifiers)
+{
+    seed({ { "hotkeyKeyCode", 40 }, { "refineHotkeyKeyCode", 15 }, { "refineHotkeyKeyLabel", "R" } });
+    AppSettings settings(path());
+    EXPECT_EQ(settings.hotkey(), (Hotkey { 40, 0, "?" }));
+    EXPECT_EQ(settings.hotkey().label(), "?");
+    EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 0, "R" }));
+    EXPECT_EQ(settings.refineHotkey().label(), "R");
+}
+
+TEST_F(AppSettingsTest, HotkeyValuesOfOtherTypesOrOutOfRange)
+{
+    // A numeric string converts as the integer reading would; a value beyond
+    // 32 bits falls back to the default combination.
+    seed({ { "hotkeyKeyCode", "17" }, { "hotkeyModifiers", "4096" }, { "hotkeyKeyLabel", "T" },
+        { "refineHotkeyKeyCode", qlonglong(1) << 40 }, { "refineHotkeyKeyLabel", "X" } });
+    AppSettings settings(path());
+    EXPECT_EQ(settings.hotkey(), (Hotkey { 17, 4096, "T" }));
+    EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 2048, "R" }));
+
+    QFile::remove(path());
+    seed({ { "hotkeyKeyCode", -1 }, { "hotkeyKeyLabel", "T" } });
+    AppSettings negative(path());
+    EXPECT_EQ(negative.hotkey(), (Hotkey { 17, 2048, "T" }));
+}
+
+TEST_F(AppSettingsTest, ReadsDependOnTheStoredType)
+{
+    seed({ { "autoPlayPronunciation", "false" }, { "pronunciationVolume", 1.7 }, { "targetLanguage", "" },
+        { "accent", "" }, { "refinePromptV3", "" }, { "refinePromptV2", "old prompt" } });
+    AppSettings settings(path());
+    EXPECT_TRUE(settings.autoPlayPronunciation()) << "a string is not a Boolean";
+    EXPECT_EQ(settings.pronunciationVolume(), 1.0);
+    EXPECT_EQ(settings.targetLanguage(), "") << "stored empty strings are kept";
+    EXPECT_EQ(settings.accent(), "");
+    EXPECT_EQ(settings.refinePrompt(), "");
+
+    QFile::remove(path());
+    seed({ { "autoPlayPronunciation", 0 }, { "pronunciationVolume", -0.2 }, { "refinePromptV2", "old" } });
+    AppSettings other(path());
+    EXPECT_TRUE(other.autoPlayPronunciation()) << "an integer is not a Boolean either";
+    EXPECT_EQ(other.pronunciationVolume(), 0.0);
+    EXPECT_EQ(other.refinePrompt(), AppSettings::defaultRefinePrompt()) << "only the V3 key is read";
+
+    QFile::remove(path());
+    seed({ { "autoPlayPronunciation", false }, { "pronunciationVolume", 0.25 } });
+    AppSettings stored(path());
+    EXPECT_FALSE(stored.autoPlayPronunciation());
+    EXPECT_EQ(stored.pronunciationVolume(), 0.25);
+}
+
+TEST_F(AppSettingsTest, VolumeIsClampedOnWrite)
+{
+    AppSettings settings(path());
+    settings.setPronunciationVolume(3);
+    EXPECT_EQ(fileContents().value("pronunciationVolume").toObject().value("value").toDouble(), 1.0);
+    settings.setPronunciationVolume(-1);
+    EXPECT_EQ(settings.pronunciationVolume(), 0.0);
+    settings.setPronunciationVolume(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(settings.pronunciationVolume(), 0.0);
+    settings.setPronunciationVolume(0.3);
+    EXPECT_DOUBLE_EQ(settings.pronunciationVolume(), 0.3);
+}
+
+TEST_F(AppSettingsTest, WritesAreSeenByOtherReadersAtOnce)
+{
+    AppSettings writer(path());
+    AppSettings reader(path());
+    EXPECT_EQ(reader.accent(), "uk");
+    writer.setAccent("us");
+    EXPECT_EQ(reader.accent(), "us");
+}
+
+TEST_F(AppSettingsTest, AnUnreadableFileIsKeptAsideNotOverwritten)
+{
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{ this is not json");
+    }
+    AppSettings settings(path());
+    EXPECT_EQ(settings.accent(), "uk");
+    settings.setAccent("us");
+    const QStringList aside
+        = QDir(m_dir.path()).entryList({ QStringLiteral("settings.json.unreadable-*") }, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(m_dir.filePath(aside.first()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "{ this is not json");
+}
+
+TEST(AppSettingsConstants, DefaultRefinePromptIsExact)
+{
+    const QString& prompt = AppSettings::defaultRefinePrompt();
+    EXPECT_EQ(prompt.size(), 1185);
+    EXPECT_EQ(prompt.toUtf8().size(), 1189);
+    EXPECT_EQ(prompt.count(QChar(0x2014)), 2);
+    EXPECT_TRUE(prompt.startsWith("Act as a casual, developer-friendly text refiner."));
+    EXPECT_TRUE(prompt.endsWith("nothing but the 3 variants and the separators."));
+    EXPECT_TRUE(prompt.contains("modern English.\n\nStrict rules:\n1. Reply"));
+    EXPECT_TRUE(prompt.contains("a line containing only \"---\".\n3. Rewrite only \u2014 keep"));
+    EXPECT_EQ(prompt.count('\n'), 8);
+    EXPECT_FALSE(prompt.contains('\r'));
+}
+
+TEST(AppSettingsConstants, DefaultServerURLIsAnAbsoluteLoopbackAddress)
+{
+    const QUrl url = AppSettings::defaultServerURL();
+    ASSERT_TRUE(url.isValid());
+    EXPECT_EQ(url.scheme(), "http");
+    EXPECT_EQ(url.host(), "127.0.0.1");
+    EXPECT_GT(url.port(), 0);
+}
+
+} // namespace
