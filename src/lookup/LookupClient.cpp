@@ -171,8 +171,11 @@ QCoro::Task<LookupResult<T>> LookupClient::request(
         if (transfer->body.size() > maxBodyBytes)
             refuse();
     });
+    // Queued: aborting finishes the reply, which would resume the awaiting
+    // load inside its canceller's cancel() call.
     if (cancellation)
-        QObject::connect(cancellation.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort);
+        QObject::connect(cancellation.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort,
+            Qt::QueuedConnection);
 
     co_await reply.get();
 

@@ -117,8 +117,8 @@ FileSecretStore::FileSecretStore(QString path)
 
 QString FileSecretStore::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/sorvantel/secrets.json");
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/sorvantel/secrets.json");
 }
 
 SecretStore::Lookup FileSecretStore::read(const QString& service, const QString& account)
@@ -143,6 +143,8 @@ SecretStore::Lookup FileSecretStore::read(const QString& service, const QString&
 
 SecretStore::Status FileSecretStore::save(const QByteArray& secret, const QString& service, const QString& account)
 {
+    if (m_path.isEmpty()) // no data folder known
+        return Status::failed;
     Contents contents = load(m_path);
     if (contents.state == FileState::unreadable)
         setAside(m_path);
