@@ -2,15 +2,25 @@
 #pragma once
 
 #include <QCoroTask>
-#include <QTest>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
 namespace detail {
 template <typename T>
-QCoro::Task<> deliver(QCoro::Task<T> task, std::shared_ptr<std::optional<T>> out)
+struct Delivery {
+    std::optional<T> result;
+    QPointer<QEventLoop> loop;
+};
+
+template <typename T>
+QCoro::Task<> deliver(QCoro::Task<T> task, std::shared_ptr<Delivery<T>> delivery)
 {
-    out->emplace(co_await std::move(task));
+    delivery->result.emplace(co_await std::move(task));
+    if (delivery->loop)
+        delivery->loop->quit();
 }
 } // namespace detail
 
@@ -21,9 +31,15 @@ template <typename T>
 std::optional<T> awaitTask(QCoro::Task<T> task, int timeoutMs = 30000)
 {
     // Shared: a task that outlives the wait still has somewhere to write.
-    auto result = std::make_shared<std::optional<T>>();
-    QCoro::Task<> delivery = detail::deliver(std::move(task), result);
-    if (!QTest::qWaitFor([&] { return result->has_value(); }, timeoutMs))
+    auto delivery = std::make_shared<detail::Delivery<T>>();
+    QCoro::Task<> running = detail::deliver(std::move(task), delivery);
+    if (!delivery->result) {
+        QEventLoop loop;
+        delivery->loop = &loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!delivery->result)
         return std::nullopt;
-    return std::move(*result);
+    return std::move(delivery->result);
 }
