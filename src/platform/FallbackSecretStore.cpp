@@ -10,7 +10,8 @@ FallbackSecretStore::FallbackSecretStore(std::unique_ptr<SecretStore> primary, s
 SecretStore::Lookup FallbackSecretStore::read(const QString& service, const QString& account)
 {
     Lookup lookup = m_primary->read(service, account);
-    if (lookup.status == Status::unavailable)
+    // Absent from the service: perhaps saved while no service ran.
+    if (lookup.status == Status::unavailable || lookup.status == Status::notFound)
         return m_fallback->read(service, account);
     return lookup;
 }

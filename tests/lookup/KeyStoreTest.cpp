@@ -136,7 +136,7 @@ TEST_F(KeyStore, MaskedKeyShowsTheLastFourCharacters)
     }
 }
 
-TEST_F(KeyStore, AKeyBackInTheKeyringLeavesNoCopyInTheFile)
+TEST_F(KeyStore, AKeySavedWithoutAKeyringMovesIntoItWhenOneRuns)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("secrets.json");
@@ -144,6 +144,7 @@ TEST_F(KeyStore, AKeyBackInTheKeyringLeavesNoCopyInTheFile)
     file.save("left-from-a-session-without-keyring", "com.sorvantel.gemini", "apiKey");
     file.save("other", "other.service", "apiKey");
     FallbackSecretStore store(std::make_unique<SecretServiceStore>(), std::make_unique<FileSecretStore>(path));
+    EXPECT_EQ(store.read("com.sorvantel.gemini", "apiKey").secret, "left-from-a-session-without-keyring");
 
     EXPECT_EQ(store.save("new-key", "com.sorvantel.gemini", "apiKey"), SecretStore::Status::ok);
     EXPECT_EQ(GeminiKeyManager::read(), "new-key");

@@ -318,10 +318,4 @@ TEST_F(LookupClientTest, AudioProxyAddressCarriesTheRecordingWhole)
     EXPECT_EQ(request.queryItems().queryItemValue("src", QUrl::FullyDecoded), recording);
 }
 
-TEST(LookupError, Messages)
-{
-    EXPECT_EQ(LookupError::backendUnreachable().message(), unreachable);
-    EXPECT_EQ(LookupError::server(" as sent \n").message(), " as sent \n");
-}
-
 } // namespace
