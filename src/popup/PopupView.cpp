@@ -438,18 +438,25 @@ void PopupView::refresh()
     if (tokenChanged)
         QTimer::singleShot(0, this, &PopupView::focusInput);
 
-    if (!quick)
-        return;
-    if (appeared) {
+    if (appeared)
         m_seenSourceText = model.sourceText();
+    else if (quick && model.sourceText() != m_seenSourceText && !m_inputReportPending) {
+        // Reported once the current burst of assignments is over: a reset
+        // that also leaves the quick layout (a selection popup replacing it)
+        // is no input, and the callback may write the model again.
+        m_inputReportPending = true;
+        QTimer::singleShot(0, this, &PopupView::reportInput);
+    }
+}
+
+void PopupView::reportInput()
+{
+    m_inputReportPending = false;
+    if (!m_model || !m_quickShown || m_model->sourceText() == m_seenSourceText)
         return;
-    }
-    if (model.sourceText() != m_seenSourceText) {
-        m_seenSourceText = model.sourceText();
-        // Last: the callback may write the model again, which redraws anew.
-        if (onInput)
-            onInput(m_seenSourceText);
-    }
+    m_seenSourceText = m_model->sourceText();
+    if (onInput)
+        onInput(m_seenSourceText);
 }
 
 void PopupView::refreshSelection()
@@ -623,6 +630,10 @@ void PopupView::hostIn(QWidget* window, bool translucent)
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The window is sized from fittingSize() by its owner, at moments of its
+    // choosing; a layout constraint would also clamp it to sizes measured
+    // before the latest change.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->addWidget(this);
     m_host = window;
     setTranslucent(translucent);

@@ -28,7 +28,8 @@ struct DictionaryEntry;
 // The only model field the view writes is sourceText, from the quick-translate
 // input field. onInput is called after every change of sourceText while the
 // quick-translate layout is shown, whoever made it, but not when the layout
-// first appears.
+// first appears. It comes on the next turn of the event loop, once for the
+// changes made in one turn, with the value then current.
 class PopupView : public QWidget {
     Q_OBJECT
 public:
@@ -95,6 +96,7 @@ private:
     void rebuildVariants(const std::optional<QString>& refined);
     void focusInput();
     void inputEdited();
+    void reportInput();
     void updateHostMask();
     void invalidateStaleSizes() const;
 
@@ -108,6 +110,7 @@ private:
     qintptr m_seenFocusToken = 0;
     std::optional<QString> m_shownRefined;
     bool m_syncingInput = false;
+    bool m_inputReportPending = false;
     mutable bool m_sizesStale = true;
     QUrl m_pageUrl;
 

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <cmath>
 
@@ -36,30 +37,56 @@ QuickInputField::QuickInputField(QWidget* parent)
     connect(this, &QPlainTextEdit::textChanged, this, &QWidget::updateGeometry);
 }
 
-int QuickInputField::lineCount(int width) const
+namespace {
+
+// Lays out the field's text at `width` the way the field does and reports
+// each line's height until `visit` returns false.
+template <typename Visit>
+void forEachLine(const QTextDocument& document, const QFont& font, int width, Visit visit)
 {
     QTextOption option;
     option.setWrapMode(kWrapMode);
     const qreal lineWidth = std::max(1, width);
-    int lines = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        QTextLayout layout(block.text(), font());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextLayout layout(block.text(), font);
         layout.setTextOption(option);
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
             line.setLineWidth(lineWidth);
-            ++lines;
+            if (!visit(line.height() + std::max<qreal>(0, line.leading())))
+                return;
         }
         layout.endLayout();
     }
+}
+
+} // namespace
+
+int QuickInputField::lineCount(int width) const
+{
+    int lines = 0;
+    forEachLine(*document(), font(), width, [&](qreal) {
+        ++lines;
+        return true;
+    });
     return std::max(1, lines);
+}
+
+qreal QuickInputField::linesHeight(int width, int lines) const
+{
+    qreal height = 0;
+    int counted = 0;
+    forEachLine(*document(), font(), width, [&](qreal lineHeight) {
+        height += lineHeight;
+        return ++counted < lines;
+    });
+    return counted ? height : QFontMetricsF(font()).height();
 }
 
 int QuickInputField::heightForWidth(int width) const
 {
-    const int lines = std::min(lineCount(width), maximumVisibleLines);
-    const qreal lineHeight = QFontMetricsF(font()).height();
-    return int(std::ceil(lines * lineHeight)) + 2 * frameWidth() + 1;
+    // One pixel to spare, so rounding never hides the bottom of the last line.
+    return int(std::ceil(linesHeight(width, maximumVisibleLines))) + 2 * frameWidth() + 1;
 }
 
 QSize QuickInputField::sizeHint() const

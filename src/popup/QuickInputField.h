@@ -14,6 +14,8 @@ public:
 
     // How many lines the current text takes at `width`, at least one.
     int lineCount(int width) const;
+    // The height of the first `lines` of them (of one empty line when the text is empty).
+    qreal linesHeight(int width, int lines) const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

@@ -10,6 +10,7 @@ struct VariantsCase {
     const char* name;
     QString answer;
     QStringList expected;
+    friend void PrintTo(const VariantsCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class VariantsTest : public ::testing::TestWithParam<VariantsCase> { };
