@@ -6,6 +6,7 @@
 #include "PopupModel.h"
 #include "PopupView.h"
 #include "RefinedVariantRow.h"
+#include "TranslucencySupport.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -123,12 +124,12 @@ void paintBackdrop(QPainter& painter, const QRect& area)
     painter.fillRect(area, gradient);
 }
 
-bool render(const State& state, const QDir& folder)
+bool render(const State& state, const QDir& folder, bool translucent)
 {
     PopupModel model;
     QWidget window(nullptr, Qt::Tool | Qt::FramelessWindowHint);
     auto* view = new PopupView(&model, {}, {}, {}, {}, {});
-    view->hostIn(&window, false);
+    view->hostIn(&window, translucent);
     state.prepare(model);
 
     window.resize(view->fittingSize());
@@ -181,8 +182,11 @@ int main(int argc, char** argv)
         return 1;
     }
     folder.setPath(output);
+    // As the popup will look on this desktop: translucent only where a
+    // compositor blends it (a bare Xvfb has none).
+    const bool translucent = TranslucencySupport::createForSession()->isAvailable();
     bool ok = true;
     for (const State& state : states())
-        ok = render(state, folder) && ok;
+        ok = render(state, folder, translucent) && ok;
     return ok ? 0 : 1;
 }
