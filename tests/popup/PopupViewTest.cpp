@@ -23,6 +23,7 @@ struct SelectionCase {
     std::function<void(PopupModel&)> prepare;
     std::set<std::string> visibleRows;
     std::set<std::string> visibleHeaderParts; // of transcription, speakerButton, dictionaryLink
+    friend void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SelectionLayoutTest : public PopupViewFixture, public ::testing::WithParamInterface<SelectionCase> { };
@@ -181,6 +182,7 @@ TEST_F(PopupViewTest, ThreeVariantsMakeThreeRowsWithTwoDividersBetween)
 struct PageCase {
     const char* address;
     bool linked;
+    friend void PrintTo(const PageCase& c, std::ostream* os) { *os << '"' << c.address << '"'; }
 };
 
 class DictionaryPageTest : public ::testing::TestWithParam<PageCase> { };
@@ -232,6 +234,7 @@ TEST_F(PopupViewTest, SpeakerButtonsPlayTheEntry)
 struct WidthCase {
     PopupMode mode;
     int width;
+    friend void PrintTo(const WidthCase& c, std::ostream* os) { *os << c.width; }
 };
 
 class PopupWidthTest : public PopupViewFixture, public ::testing::WithParamInterface<WidthCase> { };
@@ -382,6 +385,7 @@ TEST_F(PopupViewTest, QuickResultButtonsCopyTheTranslationAndPlay)
 struct TargetCase {
     const char* code;
     const char* shown;
+    friend void PrintTo(const TargetCase& c, std::ostream* os) { *os << '"' << c.code << '"'; }
 };
 
 class QuickTargetTest : public PopupViewFixture, public ::testing::WithParamInterface<TargetCase> { };
