@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "PopupPanel.h"
 
-#include "DesktopSession.h"
-
-#include <QVBoxLayout>
 
 namespace {
 constexpr Qt::WindowFlags kBaseFlags
@@ -15,29 +12,17 @@ PopupPanel::PopupPanel()
 {
     setObjectName(QStringLiteral("popupPanel"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // Transparent outside the view's rounded shape only where a compositor
-    // can show what is behind; elsewhere the corners would come out black.
-    if (DesktopSession::isComposited())
-        setAttribute(Qt::WA_TranslucentBackground);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
 }
 
 void PopupPanel::setContent(QWidget* content)
 {
-    if (m_content)
-        layout()->removeWidget(m_content);
     m_content = content;
-    layout()->addWidget(content);
 }
 
 void PopupPanel::fitToContent()
 {
-    if (!m_content)
-        return;
-    layout()->activate();
-    resize(m_content->sizeHint());
+    if (m_content)
+        resize(m_content->sizeHint());
 }
 
 void PopupPanel::setTakesFocus(bool takeFocus)

@@ -19,6 +19,8 @@ public:
     PopupPanel();
     Q_DISABLE_COPY_MOVE(PopupPanel)
 
+    // The widget whose preferred size the window takes; it arranges itself
+    // inside the window (PopupView::hostIn).
     void setContent(QWidget* content);
     QWidget* content() const { return m_content; }
 

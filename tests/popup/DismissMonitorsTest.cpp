@@ -21,7 +21,7 @@ class DismissMonitorsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto* content = new QLabel("popup");
+        auto* content = new QLabel("popup", &panel);
         content->setFixedSize(300, 200);
         panel.setContent(content);
         panel.fitToContent();
