@@ -51,18 +51,25 @@ void X11Clipboard::onEvent(XEvent& event)
         ++m_changes;
 }
 
-uint64_t X11Clipboard::changeCount()
+void X11Clipboard::catchUp()
 {
     // Every ownership change the server made before this round trip has
-    // been reported by the time it returns.
+    // been reported by the time it returns, including the loss of the
+    // clipboard to another program.
     X11Connection& connection = m_owner->connection();
     XSync(connection.display(), False);
     connection.processPendingEvents();
+}
+
+uint64_t X11Clipboard::changeCount()
+{
+    catchUp();
     return m_changes;
 }
 
 void X11Clipboard::snapshot(ContentsHandler handler)
 {
+    catchUp();
     // Contents this program restored earlier are at hand already, without a
     // round trip through the server.
     if (m_owner->owns()) {
@@ -76,6 +83,7 @@ void X11Clipboard::snapshot(ContentsHandler handler)
 
 void X11Clipboard::readText(TextHandler handler)
 {
+    catchUp();
     if (m_owner->owns()) {
         QTimer::singleShot(0, this, [handler = std::move(handler), text = m_owner->contents().text()] {
             handler(text);

@@ -31,6 +31,7 @@ public:
 
 private:
     void onEvent(XEvent& event);
+    void catchUp();
 
     std::unique_ptr<X11SelectionReader> m_reader;
     std::unique_ptr<X11SelectionOwner> m_owner;

@@ -4,8 +4,6 @@
 #include "X11Connection.h"
 #include "X11Property.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QTimer>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -266,17 +264,6 @@ std::optional<QString> X11SelectionReader::decode(unsigned long target, const Re
 
 std::optional<QString> X11SelectionReader::readTextNow(Selection selection)
 {
-    // When this process owns the selection its owner answers from the event
-    // loop, which is blocked here: ask Qt for its own data instead.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        const bool own = selection == Selection::primary ? clipboard->ownsSelection() : clipboard->ownsClipboard();
-        if (own) {
-            const QString text
-                = clipboard->text(selection == Selection::primary ? QClipboard::Selection : QClipboard::Clipboard);
-            return text.isNull() ? std::nullopt : std::optional<QString>(text);
-        }
-    }
     const QDeadlineTimer deadline(answerTimeout);
     const unsigned long selectionName = selectionAtom(selection);
     for (const char* name : textTargets) {
