@@ -358,6 +358,10 @@ void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& rea
                 }
             }
             read->contents.formats.append(std::move(format));
+        } else if (reply.outcome == Outcome::timedOut) {
+            // Owners answer one request at a time: one still busy with an
+            // overdue format would only queue the rest behind it.
+            read->next = read->targets.size();
         }
         readNextFormat(read);
     });

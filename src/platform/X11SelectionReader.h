@@ -27,7 +27,8 @@ public:
     static constexpr std::chrono::milliseconds answerTimeout { 300 };
     // How long one format of a snapshot may go without arriving: owners
     // encode large images on request (a 3840x2160 photo takes Qt about a
-    // second as PNG), so this is longer.
+    // second as PNG), so this is longer. A format that misses it is left out
+    // with all that follow.
     static constexpr std::chrono::milliseconds formatTimeout { 2000 };
     // The whole of readContents(); formats not read by then are left out.
     static constexpr std::chrono::milliseconds contentsTimeout { 5000 };
