@@ -57,10 +57,6 @@ unsigned long X11SelectionOwner::serverTime()
     XChangeProperty(m_display, m_window, atom("_SORVANTEL_TIMESTAMP"), XA_STRING, 8, PropModeAppend, nullptr, 0);
     XEvent event;
     XWindowEvent(m_display, m_window, PropertyChangeMask, &event);
-    // Other events may have been queued meanwhile without the socket
-    // becoming readable again.
-    if (XPending(m_display))
-        QMetaObject::invokeMethod(m_connection.get(), &X11Connection::processPendingEvents, Qt::QueuedConnection);
     return event.xproperty.time;
 }
 
@@ -85,7 +81,8 @@ bool X11SelectionOwner::own(ClipboardContents contents)
 void X11SelectionOwner::clear()
 {
     XSetSelectionOwner(m_display, m_selection, None, serverTime());
-    XFlush(m_display);
+    // Done once this returns, for every other client as well.
+    XSync(m_display, False);
     m_owns = false;
     m_offered.clear();
     m_contents = {};
