@@ -156,6 +156,9 @@ void X11SelectionReader::finish(int id, Outcome outcome)
         return;
     Transfer transfer = std::move(it->second);
     m_transfers.erase(it);
+    // This may run inside the timer's own timeout signal.
+    transfer.timer->stop();
+    transfer.timer.release()->deleteLater();
     // An owner that missed the bound may still answer later; its late value
     // must not land in another read, so an overdue property is not reused.
     if (outcome != Outcome::timedOut)
