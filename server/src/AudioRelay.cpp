@@ -77,7 +77,7 @@ AudioRelay::Decision AudioRelay::check(const QString& address) const
     const auto url = HttpUrl::parse(address);
     if (!url) {
         Decision decision;
-        decision.reason = QStringLiteral("only http and https addresses are relayed");
+        decision.reason = QStringLiteral("only plain http and https addresses are relayed");
         return decision;
     }
     return checkUrl(*url);
@@ -102,7 +102,8 @@ AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
         return decision;
     }
     std::vector<IpAddress> addresses;
-    if (const auto literal = IpAddress::parse(url.host.toStdString()))
+    const auto literal = IpAddress::parse(url.host.toStdString());
+    if (literal)
         addresses.push_back(*literal);
     else
         addresses = resolve(url.host.toStdString());
@@ -114,7 +115,8 @@ AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
     for (const IpAddress& address : addresses) {
         const AddressClass addressClass = AddressPolicy::classify(address);
         if (addressClass != AddressClass::Public) {
-            decision.reason = QStringLiteral("%1 resolves to a %2 address").arg(url.host, AddressPolicy::name(addressClass));
+            decision.reason = QString::fromLatin1(literal ? "%1 is a %2 address" : "%1 resolves to a %2 address")
+                                  .arg(url.host, AddressPolicy::name(addressClass));
             return decision;
         }
     }
@@ -130,7 +132,7 @@ Reply AudioRelay::fetch(const QString& source) const
     for (int hop = 0; hop <= m_config.maxRedirects; ++hop) {
         const auto url = HttpUrl::parse(address);
         if (!url)
-            return refused(address, QStringLiteral("only http and https addresses are relayed"));
+            return refused(address, QStringLiteral("only plain http and https addresses are relayed"));
         const Decision decision = checkUrl(*url);
         if (decision.kind == Decision::Kind::Refused)
             return refused(address, decision.reason);
