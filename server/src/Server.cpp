@@ -103,6 +103,10 @@ void Server::installRoutes()
     http.new_task_queue = [threads] { return new httplib::ThreadPool(std::size_t(threads)); };
     http.set_payload_max_length(kMaxBodyBytes);
     http.set_read_timeout(std::chrono::seconds(10));
+    // An idle connection holds a worker, and stop() waits for it: keep idle
+    // time short (reconnecting on loopback is cheap) and reuse busy ones longer.
+    http.set_keep_alive_timeout(1);
+    http.set_keep_alive_max_count(1000);
     http.set_write_timeout(std::chrono::seconds(10));
     http.set_default_headers({ { "X-Content-Type-Options", "nosniff" },
                                { "Content-Security-Policy", "default-src 'none'; sandbox" } });
