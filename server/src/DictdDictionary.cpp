@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <fstream>
 
 namespace {
 
@@ -80,14 +81,22 @@ std::optional<DictdDictionary> DictdDictionary::load(const QString& basePath, QS
     QString dictPath = basePath + QStringLiteral(".dict.dz");
     if (!QFile::exists(dictPath))
         dictPath = basePath + QStringLiteral(".dict");
-    QFile dict(dictPath);
-    if (!dict.open(QIODevice::ReadOnly)) {
+    // Straight into the string the dictionary keeps: these files are large.
+    std::ifstream dict(QFile::encodeName(dictPath).toStdString(), std::ios::binary);
+    std::string dictBytes;
+    if (dict) {
+        dict.seekg(0, std::ios::end);
+        dictBytes.resize(std::size_t(std::max<std::streamoff>(dict.tellg(), 0)));
+        dict.seekg(0);
+        dict.read(dictBytes.data(), std::streamsize(dictBytes.size()));
+    }
+    if (!dict) {
         if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(dictPath, dict.errorString());
+            *error = QStringLiteral("cannot read %1").arg(dictPath);
         return std::nullopt;
     }
-    auto result = fromData(std::string_view(indexText.constData(), std::size_t(indexText.size())),
-                           dict.readAll().toStdString(), error);
+    auto result = fromData(std::string_view(indexText.constData(), std::size_t(indexText.size())), std::move(dictBytes),
+                           error);
     if (!result && error)
         *error = QStringLiteral("%1: %2").arg(basePath, *error);
     return result;

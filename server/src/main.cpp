@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <csignal>
+#include <malloc.h>
 #include <cstdio>
 #include <pthread.h>
 #include <thread>
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     const DictionarySet dictionaries = DictionarySet::load(options.dictdDir, &warnings);
     for (const QString& warning : warnings)
         say(QStringLiteral("warning: ") + warning);
+    // Loading read whole files on many threads; give the freed buffers back.
+    malloc_trim(0);
     Espeak* espeak = Espeak::instance(&error);
     if (!espeak)
         say(QStringLiteral("warning: ") + error + QStringLiteral("; entries come without transcription or audio"));
