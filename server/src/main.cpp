@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <malloc.h>
 #include <cstdio>
@@ -79,15 +81,22 @@ int main(int argc, char** argv)
         say(error);
         return 1;
     }
-    std::thread waiter([&server, stopSignals] {
+    std::atomic<bool> finished { false };
+    std::thread waiter([&server, &finished, stopSignals] {
         int received = 0;
         sigwait(&stopSignals, &received);
-        server.stop();
+        // A signal that came during loading may arrive before the server
+        // runs, when stopping it would do nothing: repeat until it has ended.
+        while (!finished.load()) {
+            server.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
     });
     // One line on standard output, once requests are answered: scripts wait for it.
     std::printf("sorvantel-server: listening on %s\n", qPrintable(server.baseUrl()));
     std::fflush(stdout);
     server.run();
+    finished = true;
     // A stop for another reason than a signal: wake the waiter.
     pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
