@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#include "WrappingText.h"
+
+#include <QEvent>
+#include <QTextOption>
+#include <cmath>
+
+namespace {
+
+constexpr auto kWrapMode = QTextOption::WrapAtWordBoundaryOrAnywhere;
+
+} // namespace
+
+WrappingText::WrappingText(QWidget* parent)
+    : QTextEdit(parent)
+{
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setAcceptRichText(false);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(kWrapMode);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    document()->setDocumentMargin(0);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+
+    QTextOption option = m_measure.defaultTextOption();
+    option.setWrapMode(kWrapMode);
+    m_measure.setDefaultTextOption(option);
+    m_measure.setDocumentMargin(0);
+    setSelectable(false);
+    syncMeasure();
+}
+
+void WrappingText::setText(const QString& text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    setPlainText(text);
+    syncMeasure();
+    updateGeometry();
+}
+
+void WrappingText::setSelectable(bool selectable)
+{
+    setTextInteractionFlags(selectable ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
+    // A selectable text takes the focus when clicked, so that the copy
+    // shortcut reaches it; a plain one never takes it.
+    setFocusPolicy(selectable ? Qt::ClickFocus : Qt::NoFocus);
+    viewport()->setCursor(selectable ? Qt::IBeamCursor : Qt::ArrowCursor);
+}
+
+void WrappingText::setTextColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, color);
+    setPalette(p);
+}
+
+int WrappingText::heightForWidth(int width) const
+{
+    m_measure.setTextWidth(std::max(1, width));
+    return int(std::ceil(m_measure.size().height()));
+}
+
+QSize WrappingText::sizeHint() const
+{
+    // The unwrapped width: a short text asks for no more than it needs, a
+    // long one is given the line's width by its layout and wraps.
+    m_measure.setTextWidth(-1);
+    const int width = int(std::ceil(m_measure.idealWidth())) + 1;
+    return { width, heightForWidth(width) };
+}
+
+QSize WrappingText::minimumSizeHint() const
+{
+    const int width = std::min(sizeHint().width(), fontMetrics().averageCharWidth() * 4);
+    return { width, heightForWidth(width) };
+}
+
+void WrappingText::changeEvent(QEvent* event)
+{
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        syncMeasure();
+        updateGeometry();
+    }
+}
+
+void WrappingText::syncMeasure()
+{
+    m_measure.setDefaultFont(font());
+    m_measure.setPlainText(m_text);
+}

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QTextDocument>
+#include <QTextEdit>
+
+// A block of plain text that wraps to its width, at word boundaries where it
+// can and anywhere inside a word that is wider than the line, and is exactly
+// as tall as its lines (height for width). Optionally selectable with the
+// mouse. Never interprets markup: backend text is shown as sent.
+class WrappingText : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit WrappingText(QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    QString text() const { return m_text; }
+
+    void setSelectable(bool selectable);
+    void setTextColor(const QColor& color);
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void syncMeasure();
+
+    QString m_text;
+    // A copy of the text laid out at whatever width a layout asks about, so
+    // measuring never disturbs what is on screen.
+    mutable QTextDocument m_measure;
+};
