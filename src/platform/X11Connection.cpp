@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "X11Connection.h"
 
+#include <QAbstractEventDispatcher>
 #include <QtGlobal>
 #include <X11/Xlib.h>
 
@@ -52,6 +53,18 @@ X11Connection::X11Connection(Display* display)
     , m_notifier(std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read))
 {
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &X11Connection::processPendingEvents);
+    // Any round trip (XSync, XGetSelectionOwner, XInternAtom...) reads the
+    // events that arrived before its reply into Xlib's queue, where the
+    // socket notifier no longer sees them; an answer from another client
+    // would wait there until something else arrived. So before the event
+    // loop sleeps: send what is buffered, dispatch what is queued.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            XFlush(m_display);
+            if (XEventsQueued(m_display, QueuedAlready))
+                processPendingEvents();
+        });
+    }
 }
 
 X11Connection::~X11Connection()

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#include "AudioRelay.h"
+
+#include <QUrl>
+#include <httplib.h>
+#include <cstring>
+#include <netdb.h>
+#include <sys/socket.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QString shortened(const QString& text)
+{
+    return text.size() > 120 ? text.left(117) + QStringLiteral("...") : text;
+}
+
+Reply refused(const QString& address, const QString& reason)
+{
+    return Envelope::failure(403, QStringLiteral("Refused to fetch %1: %2.").arg(shortened(address), reason));
+}
+
+} // namespace
+
+AudioRelay::AudioRelay(Config config, LocalFetch localFetch)
+    : m_config(std::move(config))
+    , m_localFetch(std::move(localFetch))
+{
+    for (QString& host : m_config.allowedHosts)
+        host = host.toLower();
+}
+
+std::vector<IpAddress> AudioRelay::resolve(const std::string& host)
+{
+    std::vector<IpAddress> out;
+    addrinfo hints {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &list) != 0)
+        return out;
+    for (addrinfo* info = list; info; info = info->ai_next) {
+        IpAddress address;
+        if (info->ai_family == AF_INET) {
+            address.family = IpAddress::Family::V4;
+            std::memcpy(address.bytes.data(), &reinterpret_cast<sockaddr_in*>(info->ai_addr)->sin_addr, 4);
+        } else if (info->ai_family == AF_INET6) {
+            address.family = IpAddress::Family::V6;
+            std::memcpy(address.bytes.data(), &reinterpret_cast<sockaddr_in6*>(info->ai_addr)->sin6_addr, 16);
+        } else {
+            continue;
+        }
+        out.push_back(address);
+    }
+    freeaddrinfo(list);
+    return out;
+}
+
+bool AudioRelay::isAudioType(const std::string& contentType)
+{
+    std::string type = contentType.substr(0, contentType.find(';'));
+    for (char& c : type)
+        c = char(std::tolower((unsigned char)c));
+    while (!type.empty() && type.back() == ' ')
+        type.pop_back();
+    return type.starts_with("audio/") || type == "application/ogg" || type == "application/octet-stream";
+}
+
+bool AudioRelay::isOwnOrigin(const HttpUrl& url) const
+{
+    return url.scheme == QLatin1String("http") && url.host == m_config.ownHost.toLower() && url.port == m_config.ownPort;
+}
+
+AudioRelay::Decision AudioRelay::check(const QString& address) const
+{
+    const auto url = HttpUrl::parse(address);
+    if (!url) {
+        Decision decision;
+        decision.reason = QStringLiteral("only plain http and https addresses are relayed");
+        return decision;
+    }
+    return checkUrl(*url);
+}
+
+AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
+{
+    Decision decision;
+    if (isOwnOrigin(url)) {
+        // Of this server only the recordings: the relay must not call itself
+        // in a loop or hand out its other answers under a second address.
+        if (!url.target.startsWith(QLatin1String("/pronunciation/"))) {
+            decision.reason = QStringLiteral("only this server's pronunciations are relayed from it");
+            return decision;
+        }
+        decision.kind = Decision::Kind::Own;
+        decision.connectTo = url.host.toStdString();
+        return decision;
+    }
+    if (!m_config.allowedHosts.contains(url.host)) {
+        decision.reason = QStringLiteral("%1 is not a dictionary audio host of this server").arg(url.host);
+        return decision;
+    }
+    std::vector<IpAddress> addresses;
+    const auto literal = IpAddress::parse(url.host.toStdString());
+    if (literal)
+        addresses.push_back(*literal);
+    else
+        addresses = resolve(url.host.toStdString());
+    if (addresses.empty()) {
+        decision.reason = QStringLiteral("%1 does not resolve").arg(url.host);
+        return decision;
+    }
+    // Every address must be public: a name that also resolves inward is refused whole.
+    for (const IpAddress& address : addresses) {
+        const AddressClass addressClass = AddressPolicy::classify(address);
+        if (addressClass != AddressClass::Public) {
+            decision.reason = QString::fromLatin1(literal ? "%1 is a %2 address" : "%1 resolves to a %2 address")
+                                  .arg(url.host, AddressPolicy::name(addressClass));
+            return decision;
+        }
+    }
+    decision.kind = Decision::Kind::Remote;
+    decision.connectTo = addresses.front().toString();
+    return decision;
+}
+
+Reply AudioRelay::fetch(const QString& source) const
+{
+    const Clock::time_point deadline = Clock::now() + m_config.timeout;
+    QString address = source;
+    for (int hop = 0; hop <= m_config.maxRedirects; ++hop) {
+        const auto url = HttpUrl::parse(address);
+        if (!url)
+            return refused(address, QStringLiteral("only plain http and https addresses are relayed"));
+        const Decision decision = checkUrl(*url);
+        if (decision.kind == Decision::Kind::Refused)
+            return refused(address, decision.reason);
+        if (decision.kind == Decision::Kind::Own && m_localFetch) {
+            Reply reply = m_localFetch(*url);
+            if (reply.status == 200 && reply.body.size() > qsizetype(m_config.maxBytes))
+                return Envelope::failure(502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
+            return reply;
+        }
+
+        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (remaining.count() <= 0)
+            return Envelope::failure(504, QStringLiteral("The recording did not arrive in time."));
+        httplib::Client client(url->origin());
+        // Connect to the address that was checked, whatever the name resolves to now.
+        client.set_hostname_addr_map({ { url->host.toStdString(), decision.connectTo } });
+        client.set_connection_timeout(remaining);
+        client.set_read_timeout(remaining);
+        client.set_write_timeout(remaining);
+        client.set_follow_location(false);
+        client.set_decompress(false);
+
+        std::string body;
+        std::string contentType;
+        bool tooLarge = false, tooSlow = false;
+        const httplib::Headers headers { { "User-Agent", "sorvantel-server" }, { "Accept", "audio/*" } };
+        const auto response = client.Get(
+            url->target.toStdString(), headers,
+            [&](const httplib::Response& head) {
+                if (head.status >= 300 && head.status < 400)
+                    return true;
+                const std::string length = head.get_header_value("Content-Length");
+                if (!length.empty() && length.find_first_not_of("0123456789") == std::string::npos
+                    && (length.size() > 15 || std::stoull(length) > m_config.maxBytes)) {
+                    tooLarge = true;
+                    return false;
+                }
+                return true;
+            },
+            [&](const char* data, std::size_t length) {
+                if (body.size() + length > m_config.maxBytes) {
+                    tooLarge = true;
+                    return false;
+                }
+                if (Clock::now() > deadline) {
+                    tooSlow = true;
+                    return false;
+                }
+                body.append(data, length);
+                return true;
+            });
+        if (tooLarge)
+            return Envelope::failure(502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
+        if (tooSlow || (!response && response.error() == httplib::Error::Read))
+            return Envelope::failure(504, QStringLiteral("The recording did not arrive in time."));
+        if (!response)
+            return Envelope::failure(502, QStringLiteral("Could not fetch the recording from %1.").arg(url->host));
+
+        const int status = response->status;
+        if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+            const QString location = QString::fromStdString(response->get_header_value("Location"));
+            if (location.isEmpty())
+                return Envelope::failure(502, QStringLiteral("The recording's server redirected nowhere."));
+            address = QUrl(address).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
+            continue;
+        }
+        if (status != 200)
+            return Envelope::failure(502, QStringLiteral("The recording's server answered HTTP %1.").arg(status));
+        contentType = response->get_header_value("Content-Type");
+        if (contentType.empty())
+            contentType = "application/octet-stream";
+        // Relaying a page would run it under this server's address.
+        if (!isAudioType(contentType))
+            return Envelope::failure(502, QStringLiteral("The address does not hold a recording."));
+        return { 200, QByteArray::fromStdString(body), QByteArray::fromStdString(contentType) };
+    }
+    return Envelope::failure(502, QStringLiteral("The recording's address redirects too often."));
+}

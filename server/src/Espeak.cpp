@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+#include "Espeak.h"
+
+#include <QtEndian>
+#include <cstring>
+#include <espeak-ng/speak_lib.h>
+#include <vector>
+
+namespace {
+
+// espeak-ng hands synthesised samples to one global callback. Synthesis runs
+// under the engine's lock, so this names the buffer of the call in progress.
+std::vector<short>* g_samples = nullptr;
+
+int collectSamples(short* samples, int count, espeak_EVENT*)
+{
+    if (g_samples && samples && count > 0)
+        g_samples->insert(g_samples->end(), samples, samples + count);
+    return 0;
+}
+
+void appendLe32(QByteArray& out, quint32 value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+void appendLe16(QByteArray& out, quint16 value)
+{
+    char bytes[2];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 2);
+}
+
+QByteArray wavFile(const std::vector<short>& samples, int sampleRate)
+{
+    const quint32 dataBytes = quint32(samples.size() * 2);
+    QByteArray out;
+    out.reserve(int(44 + dataBytes));
+    out.append("RIFF", 4);
+    appendLe32(out, 36 + dataBytes);
+    out.append("WAVEfmt ", 8);
+    appendLe32(out, 16); // PCM format chunk
+    appendLe16(out, 1); // PCM
+    appendLe16(out, 1); // mono
+    appendLe32(out, quint32(sampleRate));
+    appendLe32(out, quint32(sampleRate * 2));
+    appendLe16(out, 2); // block align
+    appendLe16(out, 16); // bits per sample
+    out.append("data", 4);
+    appendLe32(out, dataBytes);
+    for (short sample : samples)
+        appendLe16(out, quint16(sample));
+    return out;
+}
+
+} // namespace
+
+Espeak* Espeak::instance(QString* error)
+{
+    static Espeak* engine = [] {
+        // DONT_EXIT: without it the library calls exit() when its data is missing.
+        const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+        if (rate <= 0)
+            return static_cast<Espeak*>(nullptr);
+        espeak_SetSynthCallback(collectSamples);
+        auto* created = new Espeak; // lives for the process: espeak-ng cannot be restarted
+        created->m_sampleRate = rate;
+        return created;
+    }();
+    if (!engine && error)
+        *error = QStringLiteral("espeak-ng could not start (is espeak-ng-data installed?)");
+    return engine;
+}
+
+std::optional<Espeak::Accent> Espeak::accentFromCode(const QString& code)
+{
+    if (code == QLatin1String("uk"))
+        return Accent::British;
+    if (code == QLatin1String("us"))
+        return Accent::American;
+    return std::nullopt;
+}
+
+bool Espeak::selectVoice(Accent accent)
+{
+    if (m_voice == accent)
+        return true;
+    // Selecting by language works where selecting "en-gb" by name does not.
+    espeak_VOICE voice;
+    std::memset(&voice, 0, sizeof voice);
+    voice.languages = accent == Accent::British ? "en-gb" : "en-us";
+    if (espeak_SetVoiceByProperties(&voice) != EE_OK)
+        return false;
+    m_voice = accent;
+    return true;
+}
+
+std::optional<QString> Espeak::ipa(const QString& text, Accent accent)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::lock_guard lock(m_mutex);
+    if (!selectVoice(accent))
+        return std::nullopt;
+    QString out;
+    const void* position = utf8.constData();
+    // One call per clause; the position is null after the last.
+    while (position) {
+        const char* phonemes = espeak_TextToPhonemes(&position, espeakCHARS_UTF8, espeakPHONEMES_IPA);
+        if (!phonemes)
+            break;
+        if (!out.isEmpty())
+            out += u' ';
+        out += QString::fromUtf8(phonemes).trimmed();
+    }
+    out = out.trimmed();
+    if (out.isEmpty())
+        return std::nullopt;
+    return out;
+}
+
+std::optional<QByteArray> Espeak::wav(const QString& text, Accent accent)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::vector<short> samples;
+    std::lock_guard lock(m_mutex);
+    if (!selectVoice(accent))
+        return std::nullopt;
+    g_samples = &samples;
+    const espeak_ERROR result = espeak_Synth(utf8.constData(), std::size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                             espeakCHARS_UTF8, nullptr, nullptr);
+    g_samples = nullptr;
+    if (result != EE_OK || samples.empty())
+        return std::nullopt;
+    return wavFile(samples, m_sampleRate);
+}

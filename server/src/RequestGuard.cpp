@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include "RequestGuard.h"
+
+RequestGuard::RequestGuard(QString ownAuthority)
+    : m_ownAuthority(ownAuthority.toLower())
+    , m_ownOrigin(QStringLiteral("http://") + ownAuthority.toLower())
+{
+}
+
+std::optional<Reply> RequestGuard::checkHost(std::string_view host) const
+{
+    if (QString::fromUtf8(host.data(), qsizetype(host.size())).trimmed().toLower() == m_ownAuthority)
+        return std::nullopt;
+    return Envelope::failure(403, QStringLiteral("This server answers only requests addressed to %1.").arg(m_ownAuthority));
+}
+
+std::optional<Reply> RequestGuard::checkCaller(std::string_view origin, std::string_view fetchSite) const
+{
+    const QString originText = QString::fromUtf8(origin.data(), qsizetype(origin.size())).trimmed().toLower();
+    if (!originText.isEmpty() && originText != m_ownOrigin)
+        return Envelope::failure(403, QStringLiteral("Requests from web pages are not answered."));
+    const std::string_view site = fetchSite;
+    if (!site.empty() && site != "same-origin" && site != "none")
+        return Envelope::failure(403, QStringLiteral("Requests from web pages are not answered."));
+    return std::nullopt;
+}
+
+std::optional<Reply> RequestGuard::checkJsonBody(std::string_view contentType)
+{
+    QString type = QString::fromUtf8(contentType.data(), qsizetype(contentType.size()));
+    type = type.left(type.indexOf(u';')).trimmed().toLower();
+    if (type == QLatin1String("application/json"))
+        return std::nullopt;
+    return Envelope::failure(415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
+}

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// What `sorvantel-server` is told on its command line. The defaults are the
+// address the desktop program is built to reach, and Debian's data folders.
+struct ServerOptions {
+    QString host;
+    int port = 0;
+    QString wordNetDir = QStringLiteral("/usr/share/wordnet");
+    QString dictdDir = QStringLiteral("/usr/share/dictd");
+    QString translateUrl;
+    std::string translateKey;
+    QString geminiUrl = QStringLiteral("https://generativelanguage.googleapis.com");
+    QString geminiModel = QStringLiteral("gemini-2.5-flash");
+    QStringList audioHosts;
+    std::size_t audioMaxBytes = 2 * 1024 * 1024;
+    int threads = 8;
+    bool verbose = false;
+
+    ServerOptions();
+
+    enum class Outcome { Run, Help, Version, Error };
+    struct Parsed;
+    // `arguments` includes the program name first.
+    static Parsed parse(const QStringList& arguments);
+
+    // "127.0.0.1:47831", "[::1]:47831": what clients put in the Host header.
+    QString authority(int actualPort) const;
+};
+
+struct ServerOptions::Parsed {
+    Outcome outcome = Outcome::Run;
+    ServerOptions options;
+    QString message; // help text, version or error
+};

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+#include "Translator.h"
+
+#include "Language.h"
+
+namespace {
+
+const QString kServiceHint = QStringLiteral(
+    "start sorvantel-server with --translate-url and the address of a LibreTranslate server");
+
+} // namespace
+
+Translator::Translator(const DictionarySet& dictionaries, const WordNet& wordNet, const TranslationProvider& provider)
+    : m_dictionaries(dictionaries)
+    , m_wordNet(wordNet)
+    , m_provider(provider)
+    , m_detector(dictionaries, wordNet)
+{
+}
+
+bool Translator::isDictionarySized(const QString& text)
+{
+    const QString simplified = text.simplified();
+    return simplified.size() <= 64 && simplified.count(u' ') < kMaxDictionaryWords;
+}
+
+QString Translator::languageName(const QString& code)
+{
+    if (code == QLatin1String("en"))
+        return QStringLiteral("English");
+    const Language* language = Language::find(code);
+    return language ? language->name : code;
+}
+
+bool Translator::isSupportedTarget(const QString& code)
+{
+    return code == QLatin1String("en") || Language::find(code) != nullptr;
+}
+
+Reply Translator::result(const QString& text, const QString& translated, const QString& source, const QString& target)
+{
+    QJsonObject data;
+    data.insert(QStringLiteral("text"), text);
+    data.insert(QStringLiteral("translated"), translated);
+    data.insert(QStringLiteral("sourceLanguage"), source);
+    data.insert(QStringLiteral("targetLanguage"), target);
+    return Envelope::success(data);
+}
+
+Reply Translator::translate(const QString& text, const QString& target) const
+{
+    if (!isSupportedTarget(target))
+        return Envelope::failure(400, QStringLiteral("Unsupported target language “%1”.").arg(target.left(32)));
+    const QString phrase = text.simplified();
+    if (phrase.isEmpty())
+        return Envelope::failure(400, QStringLiteral("Nothing to translate."));
+    if (text.size() > kMaxTextLength)
+        return Envelope::failure(413, QStringLiteral("Texts longer than %1 characters are not translated.").arg(kMaxTextLength));
+
+    if (!isDictionarySized(phrase)) {
+        if (m_provider.isConfigured())
+            return viaProvider(text, QStringLiteral("auto"), target);
+        return Envelope::failure(503, QStringLiteral("Translating sentences needs a translation service: %1.").arg(kServiceHint));
+    }
+
+    const QString source = m_detector.detect(phrase);
+    if (source.isEmpty()) {
+        if (m_provider.isConfigured())
+            return viaProvider(text, QStringLiteral("auto"), target);
+        return Envelope::failure(404, QStringLiteral("Could not tell which language “%1” is in.").arg(phrase));
+    }
+    if (source == target)
+        return result(text, text, source, target);
+    if (const auto translated = fromDictionaries(phrase, source, target))
+        return result(text, *translated, source, target);
+    if (m_provider.isConfigured())
+        return viaProvider(text, source, target);
+
+    const QString from = languageName(source), to = languageName(target);
+    if (source != QLatin1String("en") && target != QLatin1String("en"))
+        return Envelope::failure(503, QStringLiteral("The offline dictionaries translate only from or into English; "
+                                                     "%1 to %2 needs a translation service: %3.")
+                                          .arg(from, to, kServiceHint));
+    const bool haveDictionary = source == QLatin1String("en")
+        ? !m_dictionaries.fromEnglish(target).empty()
+        : (!m_dictionaries.intoEnglish(source).empty() || m_dictionaries.reverseIndex(source));
+    if (!haveDictionary)
+        return Envelope::failure(503, QStringLiteral("There is no offline %1–%2 dictionary; this needs a translation service: %3.")
+                                          .arg(from, to, kServiceHint));
+    return Envelope::failure(404, QStringLiteral("“%1” is not in the offline %2–%3 dictionary.").arg(phrase, from, to));
+}
+
+std::optional<QString> Translator::fromDictionaries(const QString& text, const QString& source, const QString& target) const
+{
+    if (source == QLatin1String("en")) {
+        QStringList forms { text };
+        // An inflected form the dictionary lacks ("geese") under its lemma ("goose").
+        if (const auto lemma = m_wordNet.headword(text)) {
+            const QString base = QString::fromStdString(*lemma).replace(u'_', u' ');
+            if (!forms.contains(base, Qt::CaseInsensitive))
+                forms << base;
+        }
+        for (const QString& form : forms) {
+            for (const auto& dictionary : m_dictionaries.fromEnglish(target)) {
+                std::vector<ParsedEntry> parsed;
+                for (const std::string& entry : dictionary.dictionary->entries(form))
+                    parsed.push_back(EntryParser::parse(entry, dictionary.format));
+                const QString summary = EntryParser::summarise(std::move(parsed));
+                if (!summary.isEmpty())
+                    return summary;
+            }
+        }
+        return std::nullopt;
+    }
+    if (target != QLatin1String("en"))
+        return std::nullopt;
+    for (const auto& dictionary : m_dictionaries.intoEnglish(source)) {
+        std::vector<ParsedEntry> parsed;
+        for (const std::string& entry : dictionary.dictionary->entries(text))
+            parsed.push_back(EntryParser::parse(entry, dictionary.format));
+        const QString summary = EntryParser::summarise(std::move(parsed));
+        if (!summary.isEmpty())
+            return summary;
+    }
+    if (const ReverseIndex* reverse = m_dictionaries.reverseIndex(source)) {
+        const QStringList headwords = reverse->lookup(text);
+        if (!headwords.isEmpty())
+            return headwords.join(QStringLiteral(", "));
+    }
+    return std::nullopt;
+}
+
+Reply Translator::viaProvider(const QString& text, const QString& source, const QString& target) const
+{
+    const TranslationProvider::Result answer = m_provider.translate(text, source, target);
+    if (!answer.ok)
+        return Envelope::failure(answer.status ? answer.status : 502, answer.error);
+    QString detected = source;
+    if (detected == QLatin1String("auto"))
+        detected = answer.detectedSource.isEmpty() ? m_detector.detect(text) : answer.detectedSource;
+    if (detected.isEmpty())
+        detected = QStringLiteral("auto");
+    return result(text, answer.translated, detected, target);
+}

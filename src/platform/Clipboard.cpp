@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#include "Clipboard.h"
+
+#include "X11Clipboard.h"
+
+#include <QTimer>
+
+namespace {
+
+class UnavailableClipboard final : public Clipboard {
+public:
+    uint64_t changeCount() override { return 0; }
+    void snapshot(ContentsHandler handler) override
+    {
+        QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
+    }
+    void readText(TextHandler handler) override
+    {
+        QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
+    }
+    void setContents(ClipboardContents) override { }
+};
+
+} // namespace
+
+Clipboard& Clipboard::shared()
+{
+    static std::unique_ptr<Clipboard> clipboard = createForSession();
+    return *clipboard;
+}
+
+std::unique_ptr<Clipboard> Clipboard::createForSession()
+{
+    if (auto clipboard = X11Clipboard::open())
+        return clipboard;
+    return std::make_unique<UnavailableClipboard>();
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ClipboardContents.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The system clipboard (the X11 CLIPBOARD selection): what the user copied,
+// a count of its changes, a byte-for-byte snapshot and the restore of one.
+// Reads are bounded like those of SelectionReader; handlers run exactly
+// once, on the main thread, on a later turn of the event loop.
+class Clipboard {
+public:
+    using ContentsHandler = std::function<void(std::optional<ClipboardContents>)>;
+    using TextHandler = std::function<void(std::optional<QString>)>;
+
+    virtual ~Clipboard() = default;
+
+    // Grows with every change of the clipboard (every copy, by any program,
+    // and every setContents()); equal counts mean nothing was copied between.
+    virtual uint64_t changeCount() = 0;
+
+    // Every format of the current contents, byte for byte, the meta targets
+    // left out. Nothing when the owner did not answer in time: then its
+    // contents are unknown and must not be overwritten.
+    virtual void snapshot(ContentsHandler handler) = 0;
+
+    // The current contents' plain text; nothing when there is none or the
+    // owner did not answer in time.
+    virtual void readText(TextHandler handler) = 0;
+
+    // Replaces the contents with exactly these formats and keeps offering
+    // them until another program copies; empty contents leave the clipboard
+    // empty.
+    virtual void setContents(ClipboardContents contents) = 0;
+
+    // Replaces the contents with a plain string.
+    void setText(const QString& text) { setContents(ClipboardContents::fromText(text)); }
+
+    // The process-wide clipboard of this session, created on first use: X11
+    // when an X server is reachable, otherwise one that holds nothing.
+    static Clipboard& shared();
+    static std::unique_ptr<Clipboard> createForSession();
+};

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#include "SelectionReader.h"
+
+#include "X11SelectionReader.h"
+
+#include <QTimer>
+
+namespace {
+
+class UnavailableSelectionReader final : public SelectionReader {
+public:
+    std::optional<QString> readTextNow(Selection) override { return std::nullopt; }
+    void readText(Selection, TextHandler handler) override
+    {
+        QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
+    }
+    void readContents(Selection, ContentsHandler handler) override
+    {
+        QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
+    }
+};
+
+} // namespace
+
+SelectionReader& SelectionReader::shared()
+{
+    static std::unique_ptr<SelectionReader> reader = createForSession();
+    return *reader;
+}
+
+std::unique_ptr<SelectionReader> SelectionReader::createForSession()
+{
+    if (auto reader = X11SelectionReader::open())
+        return reader;
+    return std::make_unique<UnavailableSelectionReader>();
+}

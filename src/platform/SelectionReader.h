@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ClipboardContents.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Reads what another program holds in a selection: what the user has
+// highlighted (primary) or copied (clipboard). Every read is bounded: an
+// owner that does not answer in time counts as no contents, so a hung
+// program never freezes this one.
+class SelectionReader {
+public:
+    enum class Selection { primary, clipboard };
+
+    using TextHandler = std::function<void(std::optional<QString>)>;
+    // Nothing when the owner did not answer in time: what it holds is
+    // unknown, which is not the same as an empty selection.
+    using ContentsHandler = std::function<void(std::optional<ClipboardContents>)>;
+
+    virtual ~SelectionReader() = default;
+
+    // The selection's text, now. Blocks the caller for at most a few hundred
+    // milliseconds; nothing when there is no owner, no text form or no
+    // answer in time.
+    virtual std::optional<QString> readTextNow(Selection selection) = 0;
+
+    // The same without blocking. The handler runs exactly once, on the main
+    // thread, on a later turn of the event loop (never while this reader is
+    // gone).
+    virtual void readText(Selection selection, TextHandler handler) = 0;
+
+    // Every format of the selection, byte for byte, without the targets that
+    // describe or act on the selection instead of holding it (TARGETS,
+    // MULTIPLE, TIMESTAMP, SAVE_TARGETS, DELETE...). A format the owner
+    // refuses or is too slow to deliver is left out. Handler as above.
+    virtual void readContents(Selection selection, ContentsHandler handler) = 0;
+
+    // The process-wide reader of this session, created on first use: X11
+    // when an X server is reachable, otherwise one that reads nothing.
+    static SelectionReader& shared();
+    static std::unique_ptr<SelectionReader> createForSession();
+};

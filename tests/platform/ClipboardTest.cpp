@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+// The clipboard pieces against the run's X server: what other clients (xclip,
+// a raw Xlib requestor) receive from our owner, and what our reader gets.
+#include "Clipboard.h"
+#include "X11Connection.h"
+#include "X11SelectionOwner.h"
+#include "X11SelectionReader.h"
+#include "X11TestTools.h"
+
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+// Xlib last: its macros (None, Bool) clash with the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+using namespace X11TestTools;
+
+namespace {
+
+ClipboardContents sampleContents()
+{
+    QByteArray large(3 << 20, Qt::Uninitialized); // several INCR chunks
+    for (qsizetype i = 0; i < large.size(); ++i)
+        large[i] = char(i % 253);
+    const uint32_t words[] = { 1, 2, 0xffffffffu };
+    return { {
+        { "UTF8_STRING", "UTF8_STRING", 8, QByteArray("owned ✓") },
+        { "application/x-sorvantel-binary", "application/x-sorvantel-binary", 8, large },
+        { "application/x-sorvantel-words", "INTEGER", 32, QByteArray(reinterpret_cast<const char*>(words), 12) },
+        { "text/x-sorvantel-empty", "text/x-sorvantel-empty", 8, QByteArray() },
+    } };
+}
+
+std::optional<ClipboardContents> readBack(SelectionReader& reader)
+{
+    std::optional<std::optional<ClipboardContents>> result;
+    reader.readContents(SelectionReader::Selection::clipboard,
+        [&result](std::optional<ClipboardContents> contents) { result = std::move(contents); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 10000));
+    return result.value_or(std::nullopt);
+}
+
+class ClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override { clear("CLIPBOARD"); }
+};
+
+TEST_F(ClipboardTest, TheOwnerOffersExactlyTheSavedFormats)
+{
+    auto owner = X11SelectionOwner::open("CLIPBOARD");
+    const ClipboardContents contents = sampleContents();
+    ASSERT_TRUE(owner->own(contents));
+
+    EXPECT_EQ(targets(),
+        (QStringList { "UTF8_STRING", "application/x-sorvantel-binary", "application/x-sorvantel-words",
+            "text/x-sorvantel-empty", "TARGETS", "MULTIPLE", "TIMESTAMP" }));
+    EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o", "-t", "UTF8_STRING" }).output, "owned ✓");
+    EXPECT_TRUE(run("xclip", { "-selection", "clipboard", "-o", "-t", "application/x-sorvantel-binary" }).output
+        == contents.formats[1].data)
+        << "3 MB through INCR, byte for byte";
+
+    // Our reader gets every format back with its type and item size.
+    auto reader = X11SelectionReader::open();
+    EXPECT_EQ(readBack(*reader), contents);
+}
+
+TEST_F(ClipboardTest, MultipleAnswersEachPairAndMarksTheOnesItCannot)
+{
+    auto owner = X11SelectionOwner::open("CLIPBOARD");
+    ASSERT_TRUE(owner->own(sampleContents()));
+
+    Display* display = XOpenDisplay(nullptr);
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    auto intern = [&](const char* name) { return XInternAtom(display, name, False); };
+    const Atom text = intern("SORVANTEL_TEST_TEXT");
+    const Atom missing = intern("SORVANTEL_TEST_MISSING");
+    const Atom pairsProperty = intern("SORVANTEL_TEST_PAIRS");
+    const long pairs[] = { long(intern("UTF8_STRING")), long(text), long(intern("image/png")), long(missing) };
+    XChangeProperty(display, window, pairsProperty, intern("ATOM_PAIR"), 32, PropModeReplace,
+        reinterpret_cast<const unsigned char*>(pairs), 4);
+    XConvertSelection(display, intern("CLIPBOARD"), intern("MULTIPLE"), pairsProperty, window, CurrentTime);
+    XFlush(display);
+
+    XEvent notify {};
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return XCheckTypedWindowEvent(display, window, SelectionNotify, &notify); }, 5000));
+    EXPECT_EQ(notify.xselection.property, pairsProperty);
+    auto property = [&](Atom name) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, window, name, 0, 1024, False, AnyPropertyType, &type, &format, &count, &after,
+            &data);
+        const QByteArray bytes = data ? QByteArray(reinterpret_cast<const char*>(data),
+                                            qsizetype(count * (format == 32 ? sizeof(long) : 1)))
+                                      : QByteArray();
+        if (data)
+            XFree(data);
+        return bytes;
+    };
+    EXPECT_EQ(property(text), "owned ✓");
+    const QByteArray answered = property(pairsProperty);
+    ASSERT_EQ(answered.size(), qsizetype(4 * sizeof(long)));
+    EXPECT_EQ(reinterpret_cast<const long*>(answered.constData())[1], long(text));
+    EXPECT_EQ(reinterpret_cast<const long*>(answered.constData())[3], long(None)) << "no such target";
+    XCloseDisplay(display);
+}
+
+TEST_F(ClipboardTest, TheChangeCountFollowsCopiesAndEmptyContentsLeaveNoOwner)
+{
+    std::unique_ptr<Clipboard> clipboard = Clipboard::createForSession();
+    const uint64_t start = clipboard->changeCount();
+    EXPECT_EQ(clipboard->changeCount(), start) << "nothing copied, no change";
+
+    auto copier = xclipOwner("CLIPBOARD", "copied");
+    const uint64_t afterCopy = clipboard->changeCount();
+    EXPECT_GT(afterCopy, start);
+
+    clipboard->setText(QStringLiteral("ours"));
+    EXPECT_GT(clipboard->changeCount(), afterCopy);
+    EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o" }).output, "ours");
+
+    clipboard->setContents({});
+    EXPECT_EQ(owner("CLIPBOARD"), 0u);
+}
+
+TEST_F(ClipboardTest, AnOwnerThatNeverAnswersGivesNoSnapshot)
+{
+    auto hung = xclipOwner("CLIPBOARD", "unreadable");
+    ::kill(pid_t(hung->pid()), SIGSTOP);
+    std::unique_ptr<Clipboard> clipboard = Clipboard::createForSession();
+    std::optional<std::optional<ClipboardContents>> snapshot;
+    clipboard->snapshot([&](std::optional<ClipboardContents> contents) { snapshot = std::move(contents); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return snapshot.has_value(); }, 3000));
+    EXPECT_EQ(*snapshot, std::nullopt) << "unknown, which is not empty";
+}
+
+} // namespace

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// Runs requestAccessibility() in a process of its own, on whatever display
+// and with whatever programs the test gives it, and prints the result.
+#include "SelectionCapture.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    switch (SelectionCapture::requestAccessibility()) {
+    case AccessibilityRequestResult::alreadyTrusted:
+        std::puts("alreadyTrusted");
+        break;
+    case AccessibilityRequestResult::openedSettings:
+        std::puts("openedSettings");
+        break;
+    case AccessibilityRequestResult::couldNotOpenSettings:
+        std::puts("couldNotOpenSettings");
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,295 @@
+// SPDX-License-Identifier: MIT
+// Selection capture against real X clients on the run's display: the
+// clipboard helper, xclip, xterm, and shortcuts pressed with xdotool.
+#include "AppSettings.h"
+#include "HotkeyManager.h"
+#include "SelectionCapture.h"
+#include "X11Connection.h"
+#include "X11HotkeyRegistrar.h"
+#include "X11TestTools.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace X11TestTools;
+
+namespace {
+
+struct Capture {
+    bool returned = false;
+    bool atOnce = false; // the completion ran before captureSelection returned
+    int calls = 0;
+    std::optional<QString> text;
+};
+
+std::shared_ptr<Capture> startCapture()
+{
+    auto capture = std::make_shared<Capture>();
+    SelectionCapture::captureSelection([capture](std::optional<QString> text) {
+        ++capture->calls;
+        capture->atOnce = !capture->returned;
+        capture->text = std::move(text);
+    });
+    capture->returned = true;
+    return capture;
+}
+
+// Waits for the completion, then a little longer for a second call.
+Capture finish(const std::shared_ptr<Capture>& capture)
+{
+    (void)QTest::qWaitFor([&] { return capture->calls > 0; }, 10000);
+    QTest::qWait(250);
+    return *capture;
+}
+
+Capture capture()
+{
+    return finish(startCapture());
+}
+
+std::optional<QString> text(const char* value)
+{
+    return QString::fromUtf8(value);
+}
+
+class SelectionCaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        clear("PRIMARY");
+        clear("CLIPBOARD");
+    }
+
+    // A focused window of the helper that answers the copy keystroke.
+    std::unique_ptr<Client> focusedHelper(const QStringList& arguments)
+    {
+        auto client = helper(arguments);
+        const unsigned long window = client->waitReady();
+        EXPECT_NE(window, 0u);
+        focus(window);
+        // A text editor may publish its selection as PRIMARY; these tests
+        // are about the fallback.
+        clear("PRIMARY");
+        return client;
+    }
+
+    std::unique_ptr<Client> clipboardOwner(const char* mode)
+    {
+        auto client = helper({ mode });
+        EXPECT_EQ(client->waitReady(), 0u);
+        return client;
+    }
+};
+
+TEST_F(SelectionCaptureTest, PrimaryTextComesBackAtOnceAndTheClipboardIsNotTouched)
+{
+    auto owner = clipboardOwner("own-mixed");
+    auto primary = xclipOwner("PRIMARY", "  two spaces and one ");
+    const Formats before = formats();
+    const unsigned long clipboardOwnerBefore = X11TestTools::owner("CLIPBOARD");
+
+    const Capture result = capture();
+    EXPECT_TRUE(result.atOnce);
+    EXPECT_EQ(result.calls, 1);
+    EXPECT_EQ(result.text, text("  two spaces and one "));
+    EXPECT_EQ(X11TestTools::owner("CLIPBOARD"), clipboardOwnerBefore);
+    EXPECT_EQ(formats(), before);
+}
+
+TEST_F(SelectionCaptureTest, CopiedTextIsTrimmedAndTheClipboardHoldsExactlyWhatItHeld)
+{
+    struct Case {
+        const char* name;
+        QStringList helper;
+        std::optional<QString> expected;
+    };
+    const Case cases[] = {
+        { "a word with spaces and a line end", { "copy-text", " word\n" }, text("word") },
+        { "only white space", { "copy-text", " \n\t " }, text("") },
+        { "only an image", { "copy-image" }, std::nullopt },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto owner = clipboardOwner("own-mixed");
+        const Formats before = formats();
+        ASSERT_GE(before.size(), 5u) << "text, rich text, image encodings and the private type";
+        auto application = focusedHelper(c.helper);
+
+        const Capture result = capture();
+        EXPECT_FALSE(result.atOnce);
+        EXPECT_EQ(result.calls, 1);
+        EXPECT_EQ(result.text, c.expected);
+        EXPECT_TRUE(application->printed("copy"));
+        EXPECT_EQ(formats(), before) << "same targets, same order, same bytes";
+    }
+}
+
+TEST_F(SelectionCaptureTest, LargeContentsSurviveTheRestoreByteForByte)
+{
+    // Every format here is larger than one X request: both the snapshot and
+    // the restore move them in INCR chunks.
+    auto owner = clipboardOwner("own-large");
+    const Formats before = formats();
+    auto application = focusedHelper({ "copy-text", "large" });
+
+    EXPECT_EQ(capture().text, text("large"));
+    const Formats after = formats();
+    auto names = [](const Formats& formats) {
+        QStringList list;
+        for (const auto& [target, bytes] : formats)
+            list.append(target);
+        return list;
+    };
+    ASSERT_EQ(names(after), names(before));
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].first, before[i].first);
+        EXPECT_TRUE(after[i].second == before[i].second)
+            << before[i].first.toStdString() << ": " << after[i].second.size() << " bytes, "
+            << before[i].second.size() << " before";
+    }
+}
+
+TEST_F(SelectionCaptureTest, NothingCopiedOntoAnEmptyClipboardGivesNothingAndLeavesItEmpty)
+{
+    auto application = focusedHelper({ "ignore" });
+    const Capture result = capture();
+    EXPECT_EQ(result.calls, 1);
+    EXPECT_EQ(result.text, std::nullopt);
+    EXPECT_TRUE(application->printed("copy")) << "the keystroke was sent";
+    EXPECT_EQ(X11TestTools::owner("CLIPBOARD"), 0u);
+}
+
+TEST_F(SelectionCaptureTest, APrimaryOwnerThatNeverAnswersIsGivenUpOn)
+{
+    auto application = focusedHelper({ "copy-text", "from the fallback" });
+    auto primary = xclipOwner("PRIMARY", "never delivered");
+    ::kill(pid_t(primary->pid()), SIGSTOP);
+
+    QElapsedTimer clock;
+    clock.start();
+    auto pending = startCapture();
+    // Not a speed figure: Qt's own clipboard read would block here for 5 s.
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(finish(pending).text, text("from the fallback"));
+}
+
+TEST_F(SelectionCaptureTest, AClipboardOwnerThatNeverAnswersIsLeftAlone)
+{
+    auto hung = xclipOwner("CLIPBOARD", "kept safe");
+    const unsigned long hungWindow = X11TestTools::owner("CLIPBOARD");
+    ::kill(pid_t(hung->pid()), SIGSTOP);
+    auto application = focusedHelper({ "copy-text", "would replace it" });
+
+    const Capture result = capture();
+    EXPECT_EQ(result.calls, 1);
+    EXPECT_EQ(result.text, std::nullopt);
+    EXPECT_FALSE(application->printed("copy")) << "nothing was copied over contents that could not be saved";
+    EXPECT_EQ(X11TestTools::owner("CLIPBOARD"), hungWindow);
+    ::kill(pid_t(hung->pid()), SIGCONT);
+    EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o" }).output, "kept safe");
+}
+
+TEST_F(SelectionCaptureTest, TheTranslateShortcutOverAnApplicationYieldsItsText)
+{
+    QTemporaryDir settingsFolder;
+    AppSettings settings(settingsFolder.filePath("settings.json"));
+    const Hotkey translate = settings.hotkey(); // option+T unless changed
+    HotkeyManager manager(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
+    std::shared_ptr<Capture> pending;
+    manager.onTrigger = [&pending](HotkeyAction action) {
+        if (action == HotkeyAction::translate)
+            pending = startCapture();
+    };
+    manager.registerHotkey(HotkeyAction::translate, translate.keyCode, translate.carbonModifiers);
+    ASSERT_TRUE(manager.isRegistered(HotkeyAction::translate));
+
+    // Held: the copy keystroke must wait for the release, or it would reach
+    // the shortcut's own grab instead of the application.
+    for (const bool held : { false, true }) {
+        SCOPED_TRACE(held ? "keys held for 300 ms" : "keys tapped");
+        pending.reset();
+        auto application = focusedHelper({ "copy-text", "from the shortcut" });
+        if (held) {
+            run("xdotool", { "keydown", "alt+t" });
+            QTimer::singleShot(300, [] { QProcess::startDetached("xdotool", { "keyup", "t", "alt" }); });
+        } else {
+            run("xdotool", { "key", "alt+t" });
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pending != nullptr; }, 3000)) << "the shortcut fired";
+        const Capture result = finish(pending);
+        EXPECT_EQ(result.calls, 1);
+        EXPECT_EQ(result.text, text("from the shortcut"));
+    }
+}
+
+// The children of a process, from /proc.
+QList<qint64> childrenOf(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<qint64> children;
+    for (const QByteArray& id : file.readAll().split(' ')) {
+        if (!id.trimmed().isEmpty())
+            children.append(id.trimmed().toLongLong());
+    }
+    return children;
+}
+
+bool runsSleep(qint64 terminalPid)
+{
+    for (qint64 child : childrenOf(terminalPid)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(child));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep")
+            return true;
+    }
+    return false;
+}
+
+TEST_F(SelectionCaptureTest, ACaptureOverATerminalLeavesItsRunningProgramAlone)
+{
+    struct Case {
+        const char* name;
+        QStringList identity;
+        QByteArray typed; // what the terminal's program reads
+    };
+    // A terminal known by its class gets no keystroke at all; any other gets
+    // Ctrl+Insert, which reaches the program as an escape sequence and never
+    // as an interrupt.
+    const Case cases[] = {
+        { "xterm", {}, "" },
+        { "a terminal of an unknown class", { "-name", "probeterm", "-class", "ProbeTerm" }, "\x1b[2;5~" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        const QString typedFile = folder.filePath("typed");
+        const QString title = QStringLiteral("sorvantel-terminal-%1").arg(QString::fromLatin1(c.name).size());
+        Client terminal("xterm",
+            c.identity
+                + QStringList { "-title", title, "-e", "sh", "-c", "stty -icanon -echo; cat </dev/tty >\"$0\" & exec sleep 300",
+                    typedFile });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return runsSleep(terminal.pid()); }, 10000));
+        const X11TestTools::Run search = run("xdotool", { "search", "--sync", "--name", title });
+        focus(search.output.split('\n').value(0).toULong());
+
+        const Capture result = capture();
+        EXPECT_EQ(result.calls, 1);
+        EXPECT_EQ(result.text, std::nullopt);
+        QFile typed(typedFile);
+        (void)QTest::qWaitFor(
+            [&] { return !c.typed.isEmpty() && QFileInfo(typedFile).size() >= c.typed.size(); }, 2000);
+        ASSERT_TRUE(typed.open(QIODevice::ReadOnly));
+        EXPECT_EQ(typed.readAll(), c.typed);
+        EXPECT_TRUE(runsSleep(terminal.pid())) << "the running program was not interrupted";
+    }
+}
+
+} // namespace

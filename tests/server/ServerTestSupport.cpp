@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: MIT
+#include "ServerTestSupport.h"
+
+#include "Espeak.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+const WordNet& sharedWordNet()
+{
+    static const WordNet wordNet = [] {
+        QString error;
+        auto loaded = WordNet::load(QStringLiteral("/usr/share/wordnet"), &error);
+        if (!loaded)
+            qFatal("WordNet did not load (run scripts/setup): %s", qPrintable(error));
+        return std::move(*loaded);
+    }();
+    return wordNet;
+}
+
+const DictionarySet& sharedDictionaries()
+{
+    static const DictionarySet dictionaries = DictionarySet::load(QStringLiteral("/usr/share/dictd"), nullptr);
+    return dictionaries;
+}
+
+ServerOptions testServerOptions()
+{
+    ServerOptions options;
+    options.host = QStringLiteral("127.0.0.1");
+    options.port = 0;
+    options.threads = 4;
+    return options;
+}
+
+httplib::Client RunningServer::client() const
+{
+    httplib::Client client(origin());
+    client.set_read_timeout(std::chrono::seconds(20));
+    return client;
+}
+
+std::unique_ptr<RunningServer> startServer(ServerOptions options)
+{
+    auto running = std::make_unique<RunningServer>();
+    running->server = std::make_unique<Server>(options, sharedWordNet(), sharedDictionaries(), Espeak::instance());
+    QString error;
+    if (!running->server->bind(&error))
+        qFatal("test server did not bind: %s", qPrintable(error));
+    running->server->start();
+    return running;
+}
+
+FakeHttpServer::FakeHttpServer(Handler handler, const std::string& host)
+    : m_host(host)
+{
+    auto any = [this, handler](const httplib::Request& req, httplib::Response& res) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_received.push_back({ req.method, req.target.empty() ? req.path : req.target, req.headers, req.body });
+        }
+        handler(req, res);
+    };
+    m_server.Get(".*", any);
+    m_server.Post(".*", any);
+    m_port = m_server.bind_to_any_port(m_host);
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    while (!m_server.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+FakeHttpServer::~FakeHttpServer()
+{
+    m_server.stop();
+    m_thread.join();
+}
+
+std::string FakeHttpServer::origin() const
+{
+    return "http://" + m_host + ":" + std::to_string(m_port);
+}
+
+std::vector<FakeHttpServer::Received> FakeHttpServer::received() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+ConnectionProbe::ConnectionProbe(const std::string& host)
+{
+    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    inet_pton(AF_INET, host.c_str(), &address.sin_addr);
+    socklen_t length = sizeof address;
+    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_fd, 16) != 0
+        || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    m_port = ntohs(address.sin_port);
+}
+
+ConnectionProbe::~ConnectionProbe()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int ConnectionProbe::connections()
+{
+    // The kernel completes the handshake without accept(), so a connection
+    // that was made is waiting in the queue.
+    for (;;) {
+        const int client = ::accept(m_fd, nullptr, nullptr);
+        if (client < 0)
+            break;
+        ::close(client);
+        ++m_count;
+    }
+    return m_count;
+}

@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+// A small X client for the tests. It owns the clipboard with known contents,
+// or shows a window that answers the copy keystroke the way an application
+// does. Prints "ready <window id>" once usable, "copy" for every copy
+// keystroke it receives and "text <text>" whenever its line edit changes.
+//
+//   clipboard_helper own-mixed | own-large
+//   clipboard_helper copy-text TEXT | copy-image | ignore | paste
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace {
+
+void say(const QByteArray& line)
+{
+    std::fputs((line + '\n').constData(), stdout);
+    std::fflush(stdout);
+}
+
+QImage pictureOf(int width, int height, bool noise)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    if (noise) {
+        // Random pixels from 64 colours: large in every encoding, yet quick
+        // to encode (XPM takes seconds per million colours).
+        QRandomGenerator random(7);
+        for (int y = 0; y < height; ++y) {
+            auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+            for (int x = 0; x < width; ++x)
+                line[x] = 0xff000000u | (random.bounded(64u) * 0x030507u);
+        }
+    } else {
+        image.fill(Qt::darkCyan);
+        QPainter painter(&image);
+        painter.fillRect(width / 4, height / 4, width / 2, height / 2, Qt::yellow);
+    }
+    return image;
+}
+
+// Reports copy keystrokes reaching the widget it watches.
+class CopyWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
+            say("copy");
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Copies a picture and nothing else.
+class ImageCopier : public QWidget {
+public:
+    ImageCopier() { setFocusPolicy(Qt::StrongFocus); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->matches(QKeySequence::Copy))
+            QGuiApplication::clipboard()->setImage(pictureOf(40, 30, false));
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString mode = args.value(0);
+
+    if (mode == "own-mixed" || mode == "own-large") {
+        auto* data = new QMimeData;
+        if (mode == "own-mixed") {
+            data->setText(QStringLiteral("before é ✓"));
+            data->setHtml(QStringLiteral("<b>before</b>"));
+            data->setImageData(pictureOf(64, 48, false));
+            data->setData(QStringLiteral("application/x-sorvantel-test"), QByteArray("\x00\x01private\xff", 10));
+        } else {
+            // Each image encoding and the private type exceed one request,
+            // so both directions go through INCR.
+            data->setImageData(pictureOf(800, 600, true));
+            QByteArray large(1 << 20, Qt::Uninitialized);
+            for (qsizetype i = 0; i < large.size(); ++i)
+                large[i] = char(i * 7 % 251);
+            data->setData(QStringLiteral("application/x-sorvantel-large"), large);
+        }
+        QGuiApplication::clipboard()->setMimeData(data);
+        QTimer::singleShot(0, [] { say("ready 0"); });
+        return app.exec();
+    }
+
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("clipboard helper"));
+    window.resize(320, 200);
+    auto* layout = new QVBoxLayout(&window);
+    QWidget* focus = nullptr;
+    if (mode == "copy-text") {
+        auto* editor = new QPlainTextEdit(args.value(1));
+        editor->selectAll();
+        focus = editor;
+    } else if (mode == "paste") {
+        auto* line = new QLineEdit;
+        QObject::connect(line, &QLineEdit::textChanged, [](const QString& text) { say("text " + text.toUtf8()); });
+        focus = line;
+    } else if (mode == "copy-image" || mode == "ignore") {
+        focus = mode == "copy-image" ? new ImageCopier : new QWidget;
+        focus->setFocusPolicy(Qt::StrongFocus);
+    } else {
+        std::fprintf(stderr, "clipboard_helper: unknown mode %s\n", qPrintable(mode));
+        return 2;
+    }
+    layout->addWidget(focus);
+    focus->installEventFilter(new CopyWatcher(&app));
+    window.show();
+    focus->setFocus();
+    QTimer::singleShot(0, [&window] { say("ready " + QByteArray::number(quint64(window.winId()))); });
+    return app.exec();
+}
