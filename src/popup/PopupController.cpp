@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PopupController.h"
 
+#include "Clipboard.h"
 #include "KeystrokeSender.h"
 #include "NotificationCenter.h"
 #include "PopupGeometry.h"
@@ -9,7 +10,6 @@
 #include "TranslucencySupport.h"
 
 #include <QAudioOutput>
-#include <QClipboard>
 #include <QCoroTimer>
 #include <QCursor>
 #include <QGuiApplication>
@@ -36,10 +36,8 @@ PopupController::PopupController()
 PopupController::PopupController(Services services)
     : m_settings(services.settings ? *services.settings : AppSettings::shared())
     , m_client(std::move(services.client))
-    , m_keystrokes(services.keystrokes ? *services.keystrokes : KeystrokeSender::forSession())
     , m_model(new PopupModel(this))
-    , m_dismissMonitors(&m_panel,
-          services.pointerWatch ? std::move(services.pointerWatch) : GlobalPointerWatch::createForSession())
+    , m_dismissMonitors(&m_panel, GlobalPointerWatch::createForSession())
 {
     // Every callback reaches the controller through a weak reference.
     QPointer<PopupController> self(this);
@@ -65,7 +63,7 @@ PopupController::PopupController(Services services)
             if (self)
                 self->toggleQuickTarget();
         });
-    m_view->hostIn(&m_panel, TranslucencySupport::forSession().isAvailable());
+    m_view->hostIn(&m_panel, TranslucencySupport::createForSession()->isAvailable());
     m_panel.setContent(m_view);
     connect(&m_panel, &PopupPanel::resized, this, &PopupController::clampToVisibleFrame, Qt::QueuedConnection);
 }
@@ -294,7 +292,7 @@ void PopupController::playAudio()
 
 void PopupController::copy(const QString& text)
 {
-    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    Clipboard::shared().setText(text);
     dismiss();
 }
 
@@ -302,14 +300,13 @@ void PopupController::replaceSelection(const QString& text)
 {
     // The clipboard keeps the variant afterwards; the earlier contents are
     // not restored.
-    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    Clipboard::shared().setText(text);
     post(didReplaceRefined);
     dismiss();
-    QPointer<PopupController> self(this);
-    QTimer::singleShot(pasteDelay, this, [self] {
-        if (self)
-            self->m_keystrokes.sendPaste();
-    });
+    // Sent to whichever window has the focus: the popup never took it, so
+    // that is the application the selection came from. The sender itself
+    // waits until no key is held.
+    QTimer::singleShot(pasteDelay, this, [] { KeystrokeSender::shared().sendPaste([](bool) { }); });
 }
 
 void PopupController::dismiss()

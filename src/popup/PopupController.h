@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 
-class KeystrokeSender;
 class PopupView;
 class QAudioOutput;
 class QMediaPlayer;
@@ -35,11 +34,11 @@ public:
     static constexpr std::chrono::milliseconds pasteDelay { 150 };
     static constexpr std::chrono::milliseconds quickTranslatePause { 350 };
 
+    // What the controller works with besides the session's own services
+    // (clipboard, keystrokes, pointer watch); tests give their own.
     struct Services {
         AppSettings* settings = nullptr; // the shared settings when null
-        LookupClient client;
-        KeystrokeSender* keystrokes = nullptr; // the session's when null
-        std::unique_ptr<GlobalPointerWatch> pointerWatch; // the session's when null
+        LookupClient client = LookupClient();
     };
 
     PopupController();
@@ -87,7 +86,6 @@ private:
 
     AppSettings& m_settings;
     LookupClient m_client;
-    KeystrokeSender& m_keystrokes;
     PopupPanel m_panel;
     PopupModel* m_model;
     PopupView* m_view;
