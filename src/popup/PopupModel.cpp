@@ -1,37 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "PopupModel.h"
 
-#include <QChar>
+#include "PopupText.h"
 
-namespace {
-
-// Line feed, vertical tab, form feed, carriage return, next line, line
-// separator and paragraph separator.
-bool isNewline(char16_t c)
-{
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
-// Tab, the newlines and every Unicode space separator. Every member lies in
-// the Basic Multilingual Plane, so testing UTF-16 units one by one is exact:
-// a surrogate half is never one of them.
-bool isWhitespaceOrNewline(char16_t c)
-{
-    return c == 0x09 || isNewline(c) || QChar::category(char32_t(c)) == QChar::Separator_Space;
-}
-
-QString trimmed(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isWhitespaceOrNewline(text[begin].unicode()))
-        ++begin;
-    while (end > begin && isWhitespaceOrNewline(text[end - 1].unicode()))
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
-
-} // namespace
 
 PopupModel::PopupModel(QObject* parent)
     : QObject(parent)
@@ -114,7 +85,7 @@ void PopupModel::reset(const QString& text, PopupMode mode, bool wordMode)
 
 QStringList PopupModel::variants(const QString& from)
 {
-    const QString answer = trimmed(from);
+    const QString answer = PopupText::trimmed(from);
     const QStringView view(answer);
 
     QList<QStringView> pieces;
@@ -129,7 +100,7 @@ QStringList PopupModel::variants(const QString& from)
     } else {
         qsizetype start = 0;
         for (qsizetype i = 0; i < view.size(); ++i) {
-            if (isNewline(view[i].unicode())) {
+            if (PopupText::isNewline(view[i].unicode())) {
                 pieces.append(view.sliced(start, i - start));
                 start = i + 1;
             }
@@ -139,7 +110,7 @@ QStringList PopupModel::variants(const QString& from)
 
     QStringList result;
     for (QStringView piece : pieces) {
-        QString variant = trimmed(piece);
+        QString variant = PopupText::trimmed(piece);
         if (!variant.isEmpty())
             result.append(std::move(variant));
     }

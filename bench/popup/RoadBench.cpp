@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: MIT
+// The popup's road, measured end to end on a real X server:
+//  1. shortcut press (XTest, as xdotool sends it) with a word in PRIMARY
+//     until the popup window is exposed on screen;
+//  2. the backend's answer leaving the (in-process) server until the
+//     translation has been painted;
+//  3. wake-ups of the main thread while a popup stays open and idle;
+//  4. resident memory of the process holding the popup.
+#include "HotkeyManager.h"
+#include "PopupController.h"
+#include "PopupView.h"
+#include "SelectionCapture.h"
+#include "TestHttpServer.h"
+#include "X11Connection.h"
+#include "X11HotkeyRegistrar.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <functional>
+#include <algorithm>
+#include <cstdio>
+#include <QTimer>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+// Presses option+T through XTest on a connection of its own, as xdotool
+// does (defined at the end: Xlib's macros clash with Qt's names).
+class FakeKeyboard {
+public:
+    FakeKeyboard();
+    ~FakeKeyboard();
+    void pressOptionT();
+
+private:
+    void* m_display;
+};
+
+namespace {
+
+QElapsedTimer g_clock;
+double nowMs() { return g_clock.nsecsElapsed() / 1e6; }
+
+struct Stats {
+    double p50, p95, max;
+};
+Stats stats(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    auto at = [&](double q) { return samples[std::min(samples.size() - 1, size_t(q * samples.size()))]; };
+    return { at(0.5), at(0.95), samples.back() };
+}
+
+// Records the moment the watched window is exposed on screen.
+class ExposeWatch : public QObject {
+public:
+    double exposedAt = -1;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && exposedAt < 0)
+            exposedAt = nowMs();
+        return false;
+    }
+};
+
+// Records when the translation text has been painted: paints it inside the
+// filter, then notes the time.
+class PaintWatch : public QObject {
+public:
+    double paintedAt = -1;
+    bool armed = false;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!armed || event->type() != QEvent::Paint)
+            return false;
+        watched->removeEventFilter(this);
+        QCoreApplication::sendEvent(watched, event);
+        paintedAt = nowMs();
+        armed = false;
+        watched->installEventFilter(this);
+        return true;
+    }
+};
+
+// Runs the event loop until `done` holds, checking after every event the
+// loop delivers (QTest::qWaitFor sleeps 10 ms between checks, which would
+// be measured as latency).
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+long mainThreadWakeups()
+{
+    QFile status(QStringLiteral("/proc/self/task/%1/status").arg(::syscall(SYS_gettid)));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(24).trimmed().toLong();
+    return -1;
+}
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+QByteArray translationAnswer(const QString& text)
+{
+    const QJsonObject data { { "text", text }, { "translated", "translated " + text },
+        { "sourceLanguage", "en" }, { "targetLanguage", "ru" } };
+    return QJsonDocument(QJsonObject { { "success", true }, { "data", data } }).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    g_clock.start();
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 60;
+
+    QProcess openbox;
+    openbox.start("openbox", { "--sm-disable" });
+    openbox.waitForStarted();
+    QTest::qWait(500);
+
+    QTemporaryDir dir;
+    AppSettings settings(dir.filePath("settings.json"));
+    settings.setAutoPlayPronunciation(false);
+
+    // The backend: answers at once, noting when each answer leaves.
+    TestHttpServer server;
+    double answeredAt = -1;
+    server.answer([&](const TestHttpServer::Request& request) -> TestHttpServer::Response {
+        answeredAt = nowMs();
+        if (request.path == "/translate")
+            return { 200, translationAnswer(request.json().value("text").toString()) };
+        return { 200, QByteArrayLiteral("{\"success\":false,\"error\":\"no entry\"}") };
+    });
+
+    PopupController controller({ &settings, LookupClient(server.url()) });
+    HotkeyManager hotkeys(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
+    hotkeys.onTrigger = [&](HotkeyAction) {
+        SelectionCapture::captureSelection([&](std::optional<QString> text) {
+            if (text && !text->isEmpty())
+                controller.show(*text, PopupMode::translate);
+        });
+    };
+    hotkeys.registerHotkey(HotkeyAction::translate, 17, 2048);
+
+    ExposeWatch expose;
+    controller.panel().winId();
+    controller.panel().windowHandle()->installEventFilter(&expose);
+
+    // A word in PRIMARY, held by another X client.
+    QProcess primary;
+    primary.start("xclip", { "-selection", "primary", "-i", "-loops", "0" });
+    primary.write("serendipity");
+    primary.closeWriteChannel();
+    QTest::qWait(300);
+
+    FakeKeyboard keyboard;
+
+    std::vector<double> pressToMapped;
+    for (int i = 0; i < rounds; ++i) {
+        expose.exposedAt = -1;
+        const double pressed = nowMs();
+        keyboard.pressOptionT();
+        if (!waitUntil([&] { return expose.exposedAt >= 0; }, 3000)) {
+            std::fprintf(stderr, "round %d: the popup did not appear\n", i);
+            continue;
+        }
+        pressToMapped.push_back(expose.exposedAt - pressed);
+        QTest::qWait(30);
+        controller.panel().hide();
+        QTest::qWait(30);
+    }
+
+    // The answer's way to the screen.
+    PaintWatch paint;
+    std::vector<double> answerToDrawn, answerToModel;
+    double modelAt = -1;
+    QObject::connect(&controller.model(), &PopupModel::changed, [&] {
+        if (modelAt < 0 && controller.model().translation())
+            modelAt = nowMs();
+    });
+    for (int i = 0; i < rounds; ++i) {
+        server.hold();
+        controller.show(QStringLiteral("a sentence number %1").arg(i), PopupMode::translate);
+        QTest::qWait(argc > 2 ? std::atoi(argv[2]) : 60);
+        QWidget* translation = controller.view().findChild<QWidget*>("translation");
+        translation->installEventFilter(&paint);
+        paint.armed = true;
+        paint.paintedAt = -1;
+        modelAt = -1;
+        server.release();
+        if (!waitUntil([&] { return paint.paintedAt >= 0; }, 3000)) {
+            std::fprintf(stderr, "round %d: the translation was not painted\n", i);
+            continue;
+        }
+        answerToDrawn.push_back(paint.paintedAt - answeredAt);
+        answerToModel.push_back(modelAt - answeredAt);
+        translation->removeEventFilter(&paint);
+    }
+
+    // Idle with a popup open.
+    QTest::qWait(500);
+    const long before = mainThreadWakeups();
+    QTest::qWait(0);
+    QElapsedTimer idle;
+    idle.start();
+    QEventLoop loop;
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double idleSeconds = idle.nsecsElapsed() / 1e9;
+    const long wakeups = mainThreadWakeups() - before - 1; // the timer that ends the wait
+
+    const Stats road = stats(pressToMapped);
+    const Stats drawn = stats(answerToDrawn);
+    std::printf("press to popup exposed (%zu rounds): p50 %.2f ms, p95 %.2f ms, max %.2f ms\n",
+        pressToMapped.size(), road.p50, road.p95, road.max);
+    std::printf("answer to translation painted (%zu rounds): p50 %.2f ms, p95 %.2f ms, max %.2f ms\n",
+        answerToDrawn.size(), drawn.p50, drawn.p95, drawn.max);
+    const Stats model = stats(answerToModel);
+    std::printf("  of which answer to model: p50 %.2f ms, p95 %.2f ms\n", model.p50, model.p95);
+    std::printf("idle with the popup open: %ld wake-ups of the main thread in %.1f s (%.2f/s)\n", wakeups,
+        idleSeconds, wakeups / idleSeconds);
+    std::printf("resident memory: %.1f MB\n", residentKiB() / 1024.0);
+
+    primary.kill();
+    primary.waitForFinished();
+    openbox.terminate();
+    openbox.waitForFinished();
+    return 0;
+}
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+FakeKeyboard::FakeKeyboard()
+    : m_display(XOpenDisplay(nullptr))
+{
+}
+
+FakeKeyboard::~FakeKeyboard()
+{
+    XCloseDisplay(static_cast<Display*>(m_display));
+}
+
+void FakeKeyboard::pressOptionT()
+{
+    auto* display = static_cast<Display*>(m_display);
+    const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);
+    const KeyCode t = XKeysymToKeycode(display, XK_t);
+    XTestFakeKeyEvent(display, alt, True, 0);
+    XTestFakeKeyEvent(display, t, True, 0);
+    XTestFakeKeyEvent(display, t, False, 0);
+    XTestFakeKeyEvent(display, alt, False, 0);
+    XFlush(display);
+}

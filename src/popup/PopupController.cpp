@@ -1,0 +1,381 @@
+// SPDX-License-Identifier: MIT
+#include "PopupController.h"
+
+#include "Clipboard.h"
+#include "KeystrokeSender.h"
+#include "NotificationCenter.h"
+#include "PopupGeometry.h"
+#include "PopupText.h"
+#include "PopupView.h"
+#include "TranslucencySupport.h"
+
+#include <QAudioOutput>
+#include <QCoroTimer>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMediaPlayer>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr qsizetype kMaxDictionaryWordLength = 32;
+
+void post(const QString& name)
+{
+    NotificationCenter::defaultCenter().post(name);
+}
+
+} // namespace
+
+PopupController::PopupController()
+    : PopupController(Services {})
+{
+}
+
+PopupController::PopupController(Services services)
+    : m_settings(services.settings ? *services.settings : AppSettings::shared())
+    , m_client(std::move(services.client))
+    , m_model(new PopupModel(this))
+    , m_dismissMonitors(&m_panel, GlobalPointerWatch::createForSession())
+{
+    // Every callback reaches the controller through a weak reference.
+    QPointer<PopupController> self(this);
+    m_view = new PopupView(
+        m_model,
+        [self] {
+            if (self)
+                self->playAudio();
+        },
+        [self](const QString& text) {
+            if (self)
+                self->copy(text);
+        },
+        [self](const QString& text) {
+            if (self)
+                self->replaceSelection(text);
+        },
+        [self](const QString& text) {
+            if (self)
+                self->quickTranslateInput(text);
+        },
+        [self] {
+            if (self)
+                self->toggleQuickTarget();
+        });
+    m_view->hostIn(&m_panel, TranslucencySupport::createForSession()->isAvailable());
+    m_panel.setContent(m_view);
+    connect(&m_panel, &PopupPanel::resized, this, &PopupController::clampToVisibleFrame, Qt::QueuedConnection);
+}
+
+PopupController::~PopupController()
+{
+    cancelLoad();
+    removeDismissMonitors();
+}
+
+std::optional<QString> PopupController::dictionaryWord(const QString& text)
+{
+    const QString word = PopupText::trimmed(text);
+    if (word.isEmpty() || PopupText::graphemeCount(word) > kMaxDictionaryWordLength)
+        return std::nullopt;
+    for (const char32_t c : word.toUcs4()) {
+        if (PopupText::isWhitespaceOrNewline(c))
+            return std::nullopt; // more than one word
+        const bool letterOrMark = QChar::isLetter(c) || QChar::isMark(c);
+        if (!letterOrMark && c != U'-' && c != U'\'' && c != U'\u2019')
+            return std::nullopt;
+    }
+    return word.toLower();
+}
+
+// ---- Flows ------------------------------------------------------------------
+
+void PopupController::show(const QString& text, PopupMode mode)
+{
+    std::optional<QString> word;
+    if (mode == PopupMode::translate) {
+        word = dictionaryWord(text);
+        m_model->reset(text, PopupMode::translate, word.has_value());
+        post(didTranslateSelection);
+    } else {
+        m_model->reset(text, mode, false);
+    }
+
+    // After the current event, so the view already shows the reset model.
+    QTimer::singleShot(0, this, [this] {
+        fit();
+        positionNearMouse();
+        m_panel.present(false);
+        installDismissMonitors();
+    });
+
+    const std::shared_ptr<Cancellation> token = startLoad();
+    if (mode == PopupMode::translate)
+        load(text, word, token);
+    else
+        loadRefinement(text, token);
+}
+
+void PopupController::showQuickTranslate()
+{
+    cancelLoad();
+    m_model->reset(QString(), PopupMode::quickTranslate, false);
+    m_model->setIsLoading(false);
+    m_model->setQuickTarget(QStringLiteral("en"));
+    m_model->setFocusToken(m_model->focusToken() + 1);
+    post(didOpenQuickTranslate);
+
+    QTimer::singleShot(0, this, [this] {
+        fit();
+        positionNearMouse();
+        m_panel.present(true);
+        installDismissMonitors();
+    });
+}
+
+std::shared_ptr<Cancellation> PopupController::startLoad()
+{
+    cancelLoad();
+    m_loadTask = Cancellation::create();
+    return m_loadTask;
+}
+
+void PopupController::cancelLoad()
+{
+    if (m_loadTask)
+        m_loadTask->cancel();
+}
+
+QCoro::Task<> PopupController::load(QString text, std::optional<QString> word, std::shared_ptr<Cancellation> token)
+{
+    QPointer<PopupController> self(this);
+    const QString target = m_settings.targetLanguage();
+    const QString accent = m_settings.accent();
+
+    // Both requests leave before either is awaited.
+    QCoro::Task<LookupResult<TranslationResult>> translation = m_client.translate(text, target, token);
+    std::optional<QCoro::Task<LookupResult<DictionaryEntry>>> lookup;
+    if (word)
+        lookup.emplace(m_client.lookup(*word, accent, token));
+
+    const LookupResult<TranslationResult> translated = co_await std::move(translation);
+    if (!self || token->isCancelled())
+        co_return;
+    if (translated)
+        m_model->setTranslation(*translated);
+    else
+        m_model->setErrorMessage(translated.error().message());
+
+    if (!lookup) {
+        m_model->setIsLoading(false);
+        resizeToFitContent();
+        co_return;
+    }
+
+    const LookupResult<DictionaryEntry> entry = co_await std::move(*lookup);
+    if (!self || token->isCancelled())
+        co_return;
+    m_model->setEntry(entry ? std::optional(*entry) : std::nullopt);
+    if (m_model->entry() && m_model->entry()->audioUrl && m_settings.autoPlayPronunciation())
+        playAudio();
+    m_model->setIsLoading(false);
+    resizeToFitContent();
+}
+
+QCoro::Task<> PopupController::loadRefinement(QString text, std::shared_ptr<Cancellation> token)
+{
+    QPointer<PopupController> self(this);
+    const QString prompt = m_settings.refinePrompt();
+    const LookupResult<RefineResult> result = co_await m_client.refine(text, prompt, token);
+    if (!self || token->isCancelled())
+        co_return;
+    if (result)
+        m_model->setRefined(result->refined);
+    else
+        m_model->setErrorMessage(result.error().message());
+    m_model->setIsLoading(false);
+    resizeToFitContent();
+}
+
+void PopupController::quickTranslateInput(const QString& text)
+{
+    if (m_model->mode() != PopupMode::quickTranslate)
+        return;
+    cancelLoad();
+    const QString trimmed = PopupText::trimmed(text);
+    if (trimmed.isEmpty()) {
+        m_model->setTranslation(std::nullopt);
+        m_model->setEntry(std::nullopt);
+        m_model->setErrorMessage(std::nullopt);
+        m_model->setIsLoading(false);
+        resizeToFitContent();
+        return;
+    }
+    // The previous result stays on screen until the new one replaces it.
+    m_model->setIsLoading(true);
+    resizeToFitContent();
+    waitThenTranslate(trimmed, startLoad());
+}
+
+QCoro::Task<> PopupController::waitThenTranslate(QString text, std::shared_ptr<Cancellation> token)
+{
+    QPointer<PopupController> self(this);
+    // Only an input left alone for the pause reaches the service.
+    co_await QCoro::sleepFor(quickTranslatePause);
+    if (!self || token->isCancelled())
+        co_return;
+    co_await loadQuickTranslation(text, token);
+}
+
+QCoro::Task<> PopupController::loadQuickTranslation(QString text, std::shared_ptr<Cancellation> token)
+{
+    QPointer<PopupController> self(this);
+    const QString target = m_model->quickTarget();
+    const LookupResult<TranslationResult> result = co_await m_client.translate(text, target, token);
+    if (!self || token->isCancelled())
+        co_return;
+    if (!result) {
+        m_model->setTranslation(std::nullopt);
+        m_model->setEntry(std::nullopt);
+        m_model->setErrorMessage(result.error().message());
+        m_model->setIsLoading(false);
+        resizeToFitContent();
+        co_return;
+    }
+    m_model->setTranslation(*result);
+    m_model->setErrorMessage(std::nullopt);
+
+    std::optional<DictionaryEntry> entry;
+    if (target == QLatin1String("en")) {
+        if (const std::optional<QString> word = dictionaryWord(result->translated)) {
+            const LookupResult<DictionaryEntry> found = co_await m_client.lookup(*word, m_settings.accent(), token);
+            if (!self || token->isCancelled())
+                co_return;
+            if (found)
+                entry = *found;
+        }
+    }
+    // A quick-translate entry is never played on its own.
+    m_model->setEntry(entry);
+    m_model->setIsLoading(false);
+    resizeToFitContent();
+}
+
+void PopupController::toggleQuickTarget()
+{
+    if (m_model->mode() != PopupMode::quickTranslate)
+        return;
+    m_model->setQuickTarget(m_model->quickTarget() == QLatin1String("en") ? QStringLiteral("ru") : QStringLiteral("en"));
+    quickTranslateInput(m_model->sourceText());
+}
+
+void PopupController::playAudio()
+{
+    const std::optional<DictionaryEntry>& entry = m_model->entry();
+    if (!entry || !entry->audioUrl)
+        return;
+    const std::optional<QUrl> url = m_client.audioProxyURL(*entry->audioUrl);
+    if (!url)
+        return;
+    // A new player for every pronunciation; created on first use, so a
+    // program that never plays never loads the media framework.
+    if (m_player)
+        m_player->deleteLater();
+    m_player = new QMediaPlayer(this);
+    auto* output = new QAudioOutput(m_player);
+    output->setVolume(float(m_settings.pronunciationVolume()));
+    m_player->setAudioOutput(output);
+    m_player->setSource(*url);
+    m_player->play();
+}
+
+void PopupController::copy(const QString& text)
+{
+    Clipboard::shared().setText(text);
+    dismiss();
+}
+
+void PopupController::replaceSelection(const QString& text)
+{
+    // The clipboard keeps the variant afterwards; the earlier contents are
+    // not restored.
+    Clipboard::shared().setText(text);
+    post(didReplaceRefined);
+    dismiss();
+    // Sent to whichever window has the focus: the popup never took it, so
+    // that is the application the selection came from. The sender itself
+    // waits until no key is held.
+    QTimer::singleShot(pasteDelay, this, [] { KeystrokeSender::shared().sendPaste([](bool) { }); });
+}
+
+void PopupController::dismiss()
+{
+    cancelLoad();
+    if (m_player)
+        m_player->pause();
+    removeDismissMonitors();
+    m_panel.hide();
+}
+
+// ---- Window -----------------------------------------------------------------
+
+void PopupController::fit()
+{
+    m_panel.fitToContent();
+}
+
+void PopupController::positionNearMouse()
+{
+    std::vector<PopupGeometry::Screen> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens.push_back({ screen->geometry(), screen->availableGeometry() });
+    m_panel.move(PopupGeometry::positionNearPointer(QCursor::pos(), m_panel.size(), screens));
+}
+
+void PopupController::clampToVisibleFrame()
+{
+    if (!m_panel.isVisible())
+        return;
+    QScreen* screen = m_panel.screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QPoint origin = PopupGeometry::clampedToAvailable(m_panel.frameGeometry(), screen->availableGeometry());
+    if (origin != m_panel.pos())
+        m_panel.move(origin);
+}
+
+void PopupController::resizeToFitContent()
+{
+    // On the next turn, once the model change has reached the view.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_panel.isVisible())
+            return;
+        fit(); // a resize keeps the top-left corner: the popup grows downward
+        clampToVisibleFrame();
+    });
+}
+
+void PopupController::installDismissMonitors()
+{
+    QPointer<PopupController> self(this);
+    m_dismissMonitors.install({
+        [self] {
+            if (self)
+                self->dismiss();
+        },
+        [self] {
+            if (!self || self->m_model->mode() != PopupMode::quickTranslate)
+                return false;
+            self->toggleQuickTarget();
+            return true;
+        },
+    });
+}
+
+void PopupController::removeDismissMonitors()
+{
+    m_dismissMonitors.remove();
+}

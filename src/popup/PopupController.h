@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "AppSettings.h"
+#include "Cancellation.h"
+#include "DismissMonitors.h"
+#include "LookupClient.h"
+#include "PopupModel.h"
+#include "PopupPanel.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <optional>
+
+class PopupView;
+class QAudioOutput;
+class QMediaPlayer;
+
+// Runs every popup: decides between a dictionary lookup and a translation,
+// calls the lookup service, fills the model, plays pronunciations, copies,
+// replaces the selection with a rewrite, translates as the user types, and
+// places, refits and dismisses the panel. One instance for the process.
+class PopupController : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString didTranslateSelection = QStringLiteral("sorvantel.didTranslateSelection");
+    static inline const QString didReplaceRefined = QStringLiteral("sorvantel.didReplaceRefined");
+    static inline const QString didOpenQuickTranslate = QStringLiteral("sorvantel.didOpenQuickTranslate");
+
+    // The delay between closing the popup and pasting a chosen rewrite, and
+    // the pause after the last keystroke before quick translation asks.
+    static constexpr std::chrono::milliseconds pasteDelay { 150 };
+    static constexpr std::chrono::milliseconds quickTranslatePause { 350 };
+
+    // What the controller works with besides the session's own services
+    // (clipboard, keystrokes, pointer watch); tests give their own.
+    struct Services {
+        AppSettings* settings = nullptr; // the shared settings when null
+        LookupClient client = LookupClient();
+    };
+
+    PopupController();
+    explicit PopupController(Services services);
+    ~PopupController() override;
+    Q_DISABLE_COPY_MOVE(PopupController)
+
+    // Opens the popup for a captured selection (mode translate or refine).
+    void show(const QString& text, PopupMode mode);
+    // Opens the empty quick-translate popup.
+    void showQuickTranslate();
+
+    // The word to look up in the dictionary, lowercased, when `text` is one
+    // word of at most 32 characters made of letters, marks, hyphens and
+    // apostrophes; none otherwise.
+    static std::optional<QString> dictionaryWord(const QString& text);
+
+    PopupModel& model() { return *m_model; }
+    PopupPanel& panel() { return m_panel; }
+    PopupView& view() { return *m_view; }
+    const DismissMonitors& dismissMonitors() const { return m_dismissMonitors; }
+    QMediaPlayer* player() const { return m_player; }
+
+private:
+    QCoro::Task<> load(QString text, std::optional<QString> word, std::shared_ptr<Cancellation> token);
+    QCoro::Task<> loadRefinement(QString text, std::shared_ptr<Cancellation> token);
+    QCoro::Task<> waitThenTranslate(QString text, std::shared_ptr<Cancellation> token);
+    QCoro::Task<> loadQuickTranslation(QString text, std::shared_ptr<Cancellation> token);
+    std::shared_ptr<Cancellation> startLoad();
+    void cancelLoad();
+
+    void quickTranslateInput(const QString& text);
+    void toggleQuickTarget();
+    void playAudio();
+    void copy(const QString& text);
+    void replaceSelection(const QString& text);
+    void dismiss();
+
+    void fit();
+    void positionNearMouse();
+    void clampToVisibleFrame();
+    void resizeToFitContent();
+    void installDismissMonitors();
+    void removeDismissMonitors();
+
+    AppSettings& m_settings;
+    LookupClient m_client;
+    PopupPanel m_panel;
+    PopupModel* m_model;
+    PopupView* m_view;
+    QMediaPlayer* m_player = nullptr;
+    DismissMonitors m_dismissMonitors;
+    std::shared_ptr<Cancellation> m_loadTask;
+};

@@ -1,0 +1,447 @@
+// SPDX-License-Identifier: MIT
+// Every popup flow with the real lookup client against a loopback HTTP
+// server, on the run's X display: real clicks, keys and X clients.
+#include "NotificationCenter.h"
+#include "PopupController.h"
+#include "PopupView.h"
+#include "TestHttpServer.h"
+#include "X11TestTools.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Request = TestHttpServer::Request;
+using Response = TestHttpServer::Response;
+
+QByteArray envelope(const QJsonObject& data)
+{
+    return QJsonDocument(QJsonObject { { "success", true }, { "data", data } }).toJson(QJsonDocument::Compact);
+}
+
+QByteArray failure(const QString& error)
+{
+    return QJsonDocument(QJsonObject { { "success", false }, { "error", error } }).toJson(QJsonDocument::Compact);
+}
+
+// A WAV of 0.2 s of silence: something a media player accepts.
+QByteArray silentWav()
+{
+    const quint32 samples = 8000 / 5;
+    QByteArray wav;
+    auto put32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xff)); };
+    auto put16 = [&](quint16 v) { wav.append(char(v & 0xff)).append(char(v >> 8)); };
+    wav.append("RIFF");
+    put32(36 + samples * 2);
+    wav.append("WAVEfmt ");
+    put32(16), put16(1), put16(1), put32(8000), put32(16000), put16(2), put16(16);
+    wav.append("data");
+    put32(samples * 2);
+    wav.append(QByteArray(int(samples * 2), '\0'));
+    return wav;
+}
+
+// The backend as the tests want it: translations name their text and
+// target, every word has an entry with a recording, rewrites have three
+// variants.
+Response backend(const Request& request)
+{
+    if (request.path == "/translate") {
+        const QJsonObject body = request.json();
+        const QString text = body.value("text").toString();
+        const QString target = body.value("target").toString();
+        QString translated = QStringLiteral("%1 in %2").arg(text, target);
+        if (text == QStringLiteral(u"\u043a\u043e\u0442") && target == QLatin1String("en"))
+            translated = QStringLiteral("cat");
+        if (text == QLatin1String("fail"))
+            return { 500, failure("Translation failed") };
+        return { 200,
+            envelope({ { "text", text }, { "translated", translated }, { "sourceLanguage", "auto" },
+                { "targetLanguage", target } }) };
+    }
+    if (request.path.startsWith("/lookup/")) {
+        const QString word = QUrl::fromPercentEncoding(request.path.mid(8));
+        return { 200,
+            envelope({ { "word", word }, { "accent", request.queryItems().queryItemValue("accent") },
+                { "ipa", "/" + word + "/" }, { "definition", "meaning of " + word },
+                { "audioUrl", "https://audio.example/" + word + ".mp3?v=1&k=2" },
+                { "pageUrl", "https://dictionary.example/" + word } }) };
+    }
+    if (request.path == "/refine") {
+        return { 200,
+            envelope({ { "text", request.json().value("text").toString() },
+                { "refined", "first variant\n---\nsecond variant\n---\nthird variant" }, { "model", "m" } }) };
+    }
+    if (request.path == "/audio")
+        return { 200, silentWav(), "audio/wav" };
+    return { 404, "not here", "text/plain" };
+}
+
+class PopupControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.setTargetLanguage("ru");
+        settings.setAccent("us");
+        settings.setAutoPlayPronunciation(false);
+        server.answer(backend);
+        controller = std::make_unique<PopupController>(
+            PopupController::Services { &settings, LookupClient(server.url(), std::chrono::seconds(10)) });
+        for (const QString& name : { PopupController::didTranslateSelection, PopupController::didReplaceRefined,
+                 PopupController::didOpenQuickTranslate })
+            NotificationCenter::defaultCenter().observe(name, &observer, [this, name] { posted << name; });
+    }
+
+    void TearDown() override
+    {
+        controller.reset();
+        QTest::qWait(20);
+    }
+
+    PopupModel& model() { return controller->model(); }
+    PopupPanel& panel() { return controller->panel(); }
+
+    bool waitLoaded(int ms = 5000)
+    {
+        return QTest::qWaitFor([&] { return !model().isLoading(); }, ms);
+    }
+    bool waitShown() { return QTest::qWaitFor([&] { return panel().isVisible(); }, 3000); }
+    bool waitHidden(int ms = 2000) { return QTest::qWaitFor([&] { return !panel().isVisible(); }, ms); }
+
+    QList<QByteArray> paths() const
+    {
+        QList<QByteArray> result;
+        for (const Request& request : server.requests())
+            result << request.path;
+        return result;
+    }
+
+    template <typename T>
+    T* child(const char* name)
+    {
+        return controller->view().findChild<T*>(QLatin1String(name));
+    }
+
+    void xdotool(const QStringList& arguments)
+    {
+        ASSERT_EQ(X11TestTools::run("xdotool", arguments).exitCode, 0) << arguments.join(' ').toStdString();
+    }
+
+    QTemporaryDir dir;
+    AppSettings settings { dir.filePath("settings.json") };
+    TestHttpServer server;
+    std::unique_ptr<PopupController> controller;
+    QObject observer;
+    QStringList posted;
+};
+
+TEST(PopupControllerRules, DictionaryWordTakesOneWordOfLettersOfAnyScript)
+{
+    const std::pair<QString, std::optional<QString>> cases[] = {
+        { "Hello", "hello" },
+        { "  Hello \n", "hello" },
+        { "don't", "don't" },
+        { QStringLiteral(u"rock\u2019n\u2019roll"), QStringLiteral(u"rock\u2019n\u2019roll") },
+        { "E-Mail", "e-mail" },
+        { QStringLiteral(u"Na\u00efve"), QStringLiteral(u"na\u00efve") },
+        { QStringLiteral(u"nai\u0308ve"), QStringLiteral(u"nai\u0308ve") }, // a combining mark is a letter's part
+        { QStringLiteral(u"\u041a\u043e\u0442"), QStringLiteral(u"\u043a\u043e\u0442") },
+        { QStringLiteral(u"\u3053\u3093\u306b\u3061\u306f"), QStringLiteral(u"\u3053\u3093\u306b\u3061\u306f") },
+        { "ice cream", std::nullopt },
+        { QStringLiteral(u"ice\u00a0cream"), std::nullopt }, // any Unicode space separates words
+        { "covid19", std::nullopt },
+        { "hello!", std::nullopt },
+        { "U.S.", std::nullopt },
+        { QStringLiteral(u"hi\U0001F600"), std::nullopt },
+        { "", std::nullopt },
+        { " \t\n", std::nullopt },
+        { QString(32, 'a'), QString(32, 'a') },
+        { QString(33, 'a'), std::nullopt },
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(PopupController::dictionaryWord(text), expected) << text.toStdString();
+
+    // 32 user-perceived characters of several code units each still qualify.
+    QString decorated;
+    for (int i = 0; i < 32; ++i)
+        decorated += QStringLiteral(u"e\u0301");
+    EXPECT_EQ(PopupController::dictionaryWord(decorated), decorated);
+    EXPECT_EQ(PopupController::dictionaryWord(decorated + "e"), std::nullopt);
+}
+
+TEST_F(PopupControllerTest, OneWordSendsTranslationAndLookupBeforeEitherIsAnswered)
+{
+    server.hold();
+    controller->show("Hello ", PopupMode::translate);
+    EXPECT_EQ(posted, QStringList { PopupController::didTranslateSelection });
+    EXPECT_TRUE(model().isWordMode());
+    ASSERT_TRUE(server.waitForRequests(2));
+    // Two connections: either may arrive first.
+    const auto& requests = server.requests();
+    const Request& translate = requests[0].path == "/translate" ? requests[0] : requests[1];
+    const Request& lookup = requests[0].path == "/translate" ? requests[1] : requests[0];
+    EXPECT_EQ(translate.path, "/translate");
+    EXPECT_EQ(lookup.path, "/lookup/hello");
+    EXPECT_EQ(lookup.query, "accent=us");
+    EXPECT_EQ(translate.json().value("target").toString(), "ru");
+    EXPECT_EQ(translate.json().value("text").toString(), "Hello ") << "sent as captured";
+    ASSERT_TRUE(waitShown());
+    EXPECT_TRUE(model().isLoading());
+
+    server.release();
+    ASSERT_TRUE(waitLoaded());
+    ASSERT_TRUE(model().translation());
+    EXPECT_EQ(model().translation()->translated, "Hello  in ru");
+    ASSERT_TRUE(model().entry());
+    EXPECT_EQ(model().entry()->ipa, "/hello/");
+    EXPECT_FALSE(model().errorMessage());
+    EXPECT_EQ(panel().width(), 340);
+}
+
+TEST_F(PopupControllerTest, TwoWordsOnlyTranslateAndRefineIsNeverAWordLookup)
+{
+    controller->show("two words", PopupMode::translate);
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_FALSE(model().isWordMode());
+    EXPECT_EQ(paths(), QList<QByteArray> { "/translate" });
+
+    posted.clear();
+    controller->show("word", PopupMode::refine);
+    EXPECT_FALSE(model().isWordMode());
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_TRUE(posted.isEmpty()) << "no translate notification for a rewrite";
+    EXPECT_EQ(paths().last(), "/refine");
+    EXPECT_EQ(PopupModel::variants(model().refined().value_or("")).size(), 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().width() == 440; }, 2000));
+}
+
+TEST_F(PopupControllerTest, AFailedTranslationShowsItsMessageBesideTheEntry)
+{
+    controller->show("fail", PopupMode::translate);
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_EQ(model().errorMessage(), "Translation failed");
+    EXPECT_TRUE(model().entry()) << "the dictionary answer is still shown";
+}
+
+TEST_F(PopupControllerTest, ASecondSelectionSupersedesTheFirstWhateverArrivesLater)
+{
+    server.hold();
+    controller->show("first selection", PopupMode::translate);
+    ASSERT_TRUE(server.waitForRequests(1));
+    controller->show("second selection", PopupMode::translate);
+    ASSERT_TRUE(server.waitForRequests(2));
+    // The first exchange is abandoned; its late answer must change nothing.
+    EXPECT_TRUE(server.waitForAbandonedConnections(1));
+    server.release();
+    ASSERT_TRUE(waitLoaded());
+    QTest::qWait(200);
+    ASSERT_TRUE(model().translation());
+    EXPECT_EQ(model().translation()->translated, "second selection in ru");
+    EXPECT_FALSE(model().errorMessage()) << "the cancelled load wrote its failure";
+    EXPECT_EQ(model().sourceText(), "second selection");
+}
+
+TEST_F(PopupControllerTest, QuickTranslateWaitsForThePauseAndFollowsTheField)
+{
+    controller->showQuickTranslate();
+    EXPECT_EQ(posted, QStringList { PopupController::didOpenQuickTranslate });
+    ASSERT_TRUE(waitShown());
+    auto* field = child<QPlainTextEdit>("inputField");
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 2000));
+    EXPECT_EQ(panel().width(), 380);
+
+    // Real keystrokes into the focused popup, quicker than the pause.
+    xdotool({ "type", "--delay", "60", "abc" });
+    ASSERT_TRUE(server.waitForRequests(1));
+    QTest::qWait(500);
+    ASSERT_EQ(server.requests().size(), 1) << "one request for the whole burst";
+    EXPECT_EQ(server.requests()[0].json().value("text").toString(), "abc");
+    EXPECT_EQ(server.requests()[0].json().value("target").toString(), "en");
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_EQ(model().translation()->translated, "abc in en");
+
+    // Tab switches to Russian and asks again.
+    xdotool({ "key", "Tab" });
+    ASSERT_TRUE(server.waitForRequests(2));
+    EXPECT_EQ(server.requests()[1].json().value("target").toString(), "ru");
+    EXPECT_EQ(model().quickTarget(), "ru");
+    EXPECT_EQ(field->toPlainText(), "abc") << "Tab is not typed into the field";
+    ASSERT_TRUE(waitLoaded());
+
+    // Clearing the field clears everything and asks nothing.
+    field->selectAll();
+    xdotool({ "key", "BackSpace" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model().translation(); }, 2000));
+    EXPECT_FALSE(model().errorMessage());
+    EXPECT_FALSE(model().isLoading());
+    QTest::qWait(500);
+    EXPECT_EQ(server.requests().size(), 2);
+
+    // Reopening starts again at English.
+    controller->showQuickTranslate();
+    EXPECT_EQ(model().quickTarget(), "en");
+}
+
+TEST_F(PopupControllerTest, QuickTranslateLooksUpAOneWordEnglishResultOnly)
+{
+    controller->showQuickTranslate();
+    ASSERT_TRUE(waitShown());
+    model().setSourceText(QStringLiteral(u"\u043a\u043e\u0442"));
+    ASSERT_TRUE(server.waitForRequests(2));
+    ASSERT_TRUE(waitLoaded());
+    EXPECT_EQ(paths(), (QList<QByteArray> { "/translate", "/lookup/cat" }));
+    ASSERT_TRUE(model().entry());
+
+    controller->showQuickTranslate();
+    model().setQuickTarget("ru");
+    model().setSourceText("cat");
+    ASSERT_TRUE(server.waitForRequests(3));
+    ASSERT_TRUE(waitLoaded());
+    QTest::qWait(300);
+    EXPECT_EQ(server.requests().size(), 3) << "no entry for a Russian result";
+    EXPECT_FALSE(model().entry());
+    EXPECT_FALSE(server.requests().back().path.startsWith("/audio")) << "quick entries never play";
+}
+
+TEST_F(PopupControllerTest, AutoPlayFetchesTheRecordingOnceThroughTheRelay)
+{
+    settings.setAutoPlayPronunciation(true);
+    settings.setPronunciationVolume(0.25);
+    controller->show("hello", PopupMode::translate);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const Request& request : server.requests())
+                if (request.path == "/audio")
+                    return true;
+            return false;
+        },
+        10000));
+    QTest::qWait(500);
+    int relayed = 0;
+    for (const Request& request : server.requests()) {
+        if (request.path != "/audio")
+            continue;
+        ++relayed;
+        EXPECT_EQ(request.queryItems().queryItemValue("src", QUrl::FullyDecoded),
+            "https://audio.example/hello.mp3?v=1&k=2");
+    }
+    EXPECT_EQ(relayed, 1);
+    ASSERT_NE(controller->player(), nullptr);
+}
+
+TEST_F(PopupControllerTest, CopyPutsTheTextOnTheClipboardAndCloses)
+{
+    controller->show("two words", PopupMode::refine);
+    ASSERT_TRUE(waitLoaded());
+    ASSERT_TRUE(waitShown());
+    QTest::qWait(50);
+    auto rows = controller->view().findChildren<QWidget*>("variantRow");
+    ASSERT_EQ(rows.size(), 3);
+    controller->view().onCopy("second variant");
+    EXPECT_TRUE(waitHidden());
+    EXPECT_EQ(X11TestTools::run("xclip", { "-o", "-selection", "clipboard" }).output, "second variant");
+    EXPECT_TRUE(posted.isEmpty());
+}
+
+TEST_F(PopupControllerTest, ReplacePastesTheVariantIntoTheFocusedApplication)
+{
+    auto helper = X11TestTools::helper({ "paste" });
+    const unsigned long window = helper->waitReady();
+    X11TestTools::focus(window);
+
+    controller->show("draft", PopupMode::refine);
+    ASSERT_TRUE(waitLoaded());
+    ASSERT_TRUE(waitShown());
+    QTest::qWait(100);
+    auto rows = controller->view().findChildren<QWidget*>("variantRow");
+    ASSERT_EQ(rows.size(), 3);
+    // A real click on the second row: the popup must not take the focus.
+    const QPoint centre = rows[1]->mapToGlobal(rows[1]->rect().center());
+    xdotool({ "mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1" });
+    ASSERT_TRUE(waitHidden());
+    EXPECT_EQ(posted, QStringList { PopupController::didReplaceRefined });
+    EXPECT_TRUE(helper->waitPrinted("text second variant", 3000));
+}
+
+TEST_F(PopupControllerTest, OutsideClicksWheelAndEscapeCloseInsideClicksDoNot)
+{
+    controller->show("two words", PopupMode::translate);
+    ASSERT_TRUE(waitShown());
+    ASSERT_TRUE(waitLoaded());
+    QTest::qWait(100);
+    const QRect frame = panel().frameGeometry();
+    xdotool({ "mousemove", QString::number(frame.center().x()), QString::number(frame.center().y()), "click", "1",
+        "click", "5" });
+    QTest::qWait(300);
+    EXPECT_TRUE(panel().isVisible()) << "a click or scroll inside keeps it";
+
+    // Tab in a selection popup is not the popup's: it passes on.
+    struct TabCounter : QObject {
+        int tabs = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab)
+                ++tabs;
+            return false;
+        }
+    } counter;
+    controller->view().installEventFilter(&counter);
+    QTest::keyClick(&controller->view(), Qt::Key_Tab);
+    EXPECT_EQ(counter.tabs, 1);
+    EXPECT_EQ(model().quickTarget(), "en");
+    EXPECT_TRUE(panel().isVisible());
+
+    xdotool({ "mousemove", QString::number(frame.right() + 200), QString::number(frame.bottom() + 100), "click", "4" });
+    EXPECT_TRUE(waitHidden()) << "a scroll elsewhere closes it";
+
+    controller->show("two words", PopupMode::translate);
+    ASSERT_TRUE(waitShown());
+    xdotool({ "mousemove", "5", "5", "click", "1" });
+    EXPECT_TRUE(waitHidden()) << "a click elsewhere closes it";
+
+    controller->showQuickTranslate();
+    ASSERT_TRUE(waitShown());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child<QPlainTextEdit>("inputField")->hasFocus(); }, 2000));
+    xdotool({ "key", "Escape" });
+    EXPECT_TRUE(waitHidden()) << "Escape closes the popup that has the focus";
+    EXPECT_EQ(controller->dismissMonitors().installedCount(), 0);
+}
+
+TEST_F(PopupControllerTest, ASelectionPopupLeavesTheActiveWindowActive)
+{
+    QProcess openbox;
+    openbox.start("openbox", { "--sm-disable" });
+    ASSERT_TRUE(openbox.waitForStarted());
+    QTest::qWait(500);
+    auto helper = X11TestTools::helper({ "paste" });
+    const unsigned long window = helper->waitReady();
+    xdotool({ "windowactivate", "--sync", QString::number(window) });
+    const QByteArray before = X11TestTools::run("xdotool", { "getactivewindow" }).output.trimmed();
+    ASSERT_EQ(before.toULong(), window);
+
+    controller->show("two words", PopupMode::translate);
+    ASSERT_TRUE(waitShown());
+    ASSERT_TRUE(waitLoaded());
+    QTest::qWait(300);
+    EXPECT_EQ(X11TestTools::run("xdotool", { "getactivewindow" }).output.trimmed(), before);
+    EXPECT_EQ(X11TestTools::run("xdotool", { "getwindowfocus" }).output.trimmed(), before);
+
+    // A click into the popup leaves it so too.
+    const QPoint inside = panel().frameGeometry().center();
+    xdotool({ "mousemove", QString::number(inside.x()), QString::number(inside.y()), "click", "1" });
+    QTest::qWait(300);
+    EXPECT_EQ(X11TestTools::run("xdotool", { "getwindowfocus" }).output.trimmed(), before);
+
+    openbox.terminate();
+    openbox.waitForFinished(3000);
+}
+
+} // namespace
