@@ -3,6 +3,7 @@
 // look at. Run through scripts/screenshots, which provides a display.
 //
 //   popup_screenshots OUTPUT_FOLDER
+#include "LookupError.h"
 #include "PopupModel.h"
 #include "PopupView.h"
 #include "RefinedVariantRow.h"
@@ -84,8 +85,7 @@ const std::vector<State>& states()
         { "06-error",
             [](PopupModel& m) {
                 m.reset(QStringLiteral("Good morning, everyone"), PopupMode::translate, false);
-                m.setErrorMessage(QStringLiteral(
-                    "Backend is not running. Start it with `bun run dev` in the elysia folder."));
+                m.setErrorMessage(LookupError::backendUnreachable().message());
                 m.setIsLoading(false);
             } },
         { "07-quick-empty", [](PopupModel& m) { openQuickTranslate(m); } },
