@@ -5,12 +5,12 @@
 #include <functional>
 #include <memory>
 
-// Reports mouse button presses and wheel steps anywhere on the screen, in
-// whichever application they land, with the pointer's global position.
+// Reports left and right button presses and wheel steps anywhere on the
+// screen, in whichever application they land, with the pointer's global
+// position in Qt's (device-independent) coordinates.
 class GlobalPointerWatch {
 public:
-    enum class Kind { Press, Wheel };
-    using Handler = std::function<void(Kind kind, QPoint globalPosition)>;
+    using Handler = std::function<void(QPoint globalPosition)>;
 
     virtual ~GlobalPointerWatch() = default;
 

@@ -118,8 +118,11 @@ void X11Connection::processPendingEvents()
             ids.push_back(id);
         for (int id : ids) {
             auto it = m_listeners.find(id);
-            if (it != m_listeners.end())
-                it->second(event);
+            if (it == m_listeners.end())
+                continue;
+            // A copy: the listener may remove itself while it runs.
+            const Listener listener = it->second;
+            listener(event);
         }
     }
 }

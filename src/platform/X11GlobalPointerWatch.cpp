@@ -3,6 +3,8 @@
 
 #include "X11Connection.h"
 
+#include <QGuiApplication>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <cstring>
@@ -68,14 +70,18 @@ void X11GlobalPointerWatch::onEvent(XEvent& event)
         return;
     const int button = static_cast<XIRawEvent*>(cookie.data)->detail;
     XFreeEventData(display, &cookie);
+    // Left (1), right (3) and the wheel's steps (4 to 7); the middle button
+    // pastes and the side buttons navigate, neither means "elsewhere".
+    if (button != 1 && button != 3 && (button < 4 || button > 7))
+        return;
 
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int state = 0;
     XQueryPointer(display, Window(m_connection.rootWindow()), &root, &child, &rootX, &rootY, &x, &y, &state);
-    // Buttons 4 to 7 are the wheel's steps (vertical and horizontal).
-    const Kind kind = (button >= 4 && button <= 7) ? Kind::Wheel : Kind::Press;
     // A copy: the handler may stop the watch, which drops m_handler.
+    // The server counts device pixels; Qt's global positions are scaled.
+    const qreal scale = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     if (Handler handler = m_handler)
-        handler(kind, QPoint(rootX, rootY));
+        handler((QPointF(rootX, rootY) / scale).toPoint());
 }

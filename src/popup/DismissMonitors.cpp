@@ -22,10 +22,13 @@ void DismissMonitors::install(Handlers handlers)
     remove();
     m_handlers = std::move(handlers);
     QPointer<DismissMonitors> self(this);
-    m_globalInstalled = m_watch->start([self](GlobalPointerWatch::Kind, QPoint at) {
-        // Clicks and scrolling inside the popup are the popup's own.
-        if (self && !self->isOnPanel(at) && self->m_handlers.dismiss)
-            self->m_handlers.dismiss();
+    m_globalInstalled = m_watch->start([self](QPoint at) {
+        // Clicks and scrolling in the popup are its own; in the program's
+        // other windows the local filter decides.
+        if (self && !QApplication::topLevelAt(at) && self->m_handlers.dismiss) {
+            auto dismiss = self->m_handlers.dismiss;
+            dismiss();
+        }
     });
     qApp->installEventFilter(this);
     m_localInstalled = true;
@@ -44,11 +47,6 @@ void DismissMonitors::remove()
 int DismissMonitors::installedCount() const
 {
     return (m_globalInstalled ? 1 : 0) + (m_localInstalled ? 2 : 0);
-}
-
-bool DismissMonitors::isOnPanel(QPoint globalPosition) const
-{
-    return m_panel && m_panel->isVisible() && m_panel->frameGeometry().contains(globalPosition);
 }
 
 bool DismissMonitors::eventFilter(QObject* watched, QEvent* event)

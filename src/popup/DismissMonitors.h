@@ -38,8 +38,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool isOnPanel(QPoint globalPosition) const;
-
     QPointer<QWidget> m_panel;
     std::unique_ptr<GlobalPointerWatch> m_watch;
     Handlers m_handlers;

@@ -76,11 +76,11 @@ PopupController::~PopupController()
 
 std::optional<QString> PopupController::dictionaryWord(const QString& text)
 {
-    const QString word = PopupText::trimmed(text);
+    const QString word = text.trimmed();
     if (word.isEmpty() || PopupText::graphemeCount(word) > kMaxDictionaryWordLength)
         return std::nullopt;
     for (const char32_t c : word.toUcs4()) {
-        if (PopupText::isWhitespaceOrNewline(c))
+        if (QChar::isSpace(c))
             return std::nullopt; // more than one word
         const bool letterOrMark = QChar::isLetter(c) || QChar::isMark(c);
         if (!letterOrMark && c != U'-' && c != U'\'' && c != U'\u2019')
@@ -203,7 +203,7 @@ void PopupController::quickTranslateInput(const QString& text)
     if (m_model->mode() != PopupMode::quickTranslate)
         return;
     cancelLoad();
-    const QString trimmed = PopupText::trimmed(text);
+    const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) {
         m_model->setTranslation(std::nullopt);
         m_model->setEntry(std::nullopt);
@@ -333,16 +333,24 @@ void PopupController::positionNearMouse()
     m_panel.move(PopupGeometry::positionNearPointer(QCursor::pos(), m_panel.size(), screens));
 }
 
-void PopupController::clampToVisibleFrame()
+std::optional<QRect> PopupController::availableArea() const
 {
-    if (!m_panel.isVisible())
-        return;
     QScreen* screen = m_panel.screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
+        return std::nullopt;
+    return screen->availableGeometry();
+}
+
+void PopupController::clampToVisibleFrame()
+{
+    if (!m_panel.isVisible())
         return;
-    const QPoint origin = PopupGeometry::clampedToAvailable(m_panel.frameGeometry(), screen->availableGeometry());
+    const std::optional<QRect> available = availableArea();
+    if (!available)
+        return;
+    const QPoint origin = PopupGeometry::clampedToAvailable(m_panel.frameGeometry(), *available);
     if (origin != m_panel.pos())
         m_panel.move(origin);
 }
@@ -353,8 +361,9 @@ void PopupController::resizeToFitContent()
     QTimer::singleShot(0, this, [this] {
         if (!m_panel.isVisible())
             return;
-        fit(); // a resize keeps the top-left corner: the popup grows downward
-        clampToVisibleFrame();
+        // The top-left corner stays: the popup grows or shrinks downward,
+        // then is pushed back inside the screen.
+        m_panel.setGeometry(PopupGeometry::refitted(m_panel.geometry(), m_view->sizeHint(), availableArea()));
     });
 }
 

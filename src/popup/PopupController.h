@@ -80,6 +80,7 @@ private:
     void fit();
     void positionNearMouse();
     void clampToVisibleFrame();
+    std::optional<QRect> availableArea() const;
     void resizeToFitContent();
     void installDismissMonitors();
     void removeDismissMonitors();

@@ -85,7 +85,7 @@ void PopupModel::reset(const QString& text, PopupMode mode, bool wordMode)
 
 QStringList PopupModel::variants(const QString& from)
 {
-    const QString answer = PopupText::trimmed(from);
+    const QString answer = from.trimmed();
     const QStringView view(answer);
 
     QList<QStringView> pieces;
@@ -110,7 +110,7 @@ QStringList PopupModel::variants(const QString& from)
 
     QStringList result;
     for (QStringView piece : pieces) {
-        QString variant = PopupText::trimmed(piece);
+        QString variant = piece.trimmed().toString();
         if (!variant.isEmpty())
             result.append(std::move(variant));
     }
