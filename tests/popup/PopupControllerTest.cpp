@@ -7,7 +7,9 @@
 #include "TestHttpServer.h"
 #include "X11TestTools.h"
 
+#include <QAudioOutput>
 #include <QGuiApplication>
+#include <QMediaPlayer>
 #include <QJsonArray>
 #include <QScreen>
 #include <QJsonDocument>
@@ -368,6 +370,8 @@ TEST_F(PopupControllerTest, AutoPlayFetchesTheRecordingOnceThroughTheRelay)
     }
     EXPECT_EQ(relayed, 1);
     ASSERT_NE(controller->player(), nullptr);
+    ASSERT_NE(controller->player()->audioOutput(), nullptr);
+    EXPECT_FLOAT_EQ(controller->player()->audioOutput()->volume(), 0.25f);
 }
 
 TEST_F(PopupControllerTest, CopyPutsTheTextOnTheClipboardAndCloses)
