@@ -264,7 +264,7 @@ TEST_F(ClipboardTest, ATransferThatNeverEndsIsCutOffBySizeOrByTime)
                 return snapshot.has_value();
             },
             15000))
-            << "the read ended although chunks kept coming";
+            << "the read must end however long chunks keep coming";
         EXPECT_EQ(*snapshot, std::nullopt);
         reader.readText(SelectionReader::Selection::clipboard, [&](std::optional<QString> t) { text = std::move(t); });
         ASSERT_TRUE(QTest::qWaitFor(
