@@ -25,8 +25,9 @@ public:
     virtual uint64_t changeCount() = 0;
 
     // Every format of the current contents, byte for byte, the meta targets
-    // left out. Nothing when the owner did not answer in time: then its
-    // contents are unknown and must not be overwritten.
+    // left out. Nothing when the owner did not deliver every format it lists
+    // in time (or one is too large to hold): then its contents are unknown
+    // and must not be overwritten.
     virtual void snapshot(ContentsHandler handler) = 0;
 
     // The current contents' plain text; nothing when there is none or the

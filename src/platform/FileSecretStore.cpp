@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "FileSecretStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -101,11 +102,22 @@ Status store(const QString& path, const QJsonArray& items)
 }
 
 // A file that cannot be read back is moved aside rather than overwritten, so
-// that whatever it held is not lost.
-void setAside(const QString& path)
+// that whatever it held is not lost. Each gets a name of its own (an earlier
+// one may hold keys too); link() never replaces an existing name. False when
+// the file is still in place.
+bool setAside(const QString& path)
 {
-    const QString aside = path + QStringLiteral(".unreadable");
-    ::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData());
+    const QByteArray from = QFile::encodeName(path);
+    const QString stem = path + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString aside = attempt == 1 ? stem : stem + QLatin1Char('-') + QString::number(attempt);
+        if (::link(from.constData(), QFile::encodeName(aside).constData()) == 0)
+            return ::unlink(from.constData()) == 0;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -146,8 +158,9 @@ SecretStore::Status FileSecretStore::save(const QByteArray& secret, const QStrin
     if (m_path.isEmpty()) // no data folder known
         return Status::failed;
     Contents contents = load(m_path);
-    if (contents.state == FileState::unreadable)
-        setAside(m_path);
+    // Writing over a file that could not be set aside would destroy it.
+    if (contents.state == FileState::unreadable && !setAside(m_path))
+        return Status::failed;
     QJsonArray items;
     for (const QJsonValue& item : contents.items) {
         if (!matches(item, service, account))

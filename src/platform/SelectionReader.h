@@ -36,7 +36,9 @@ public:
     // Every format of the selection, byte for byte, without the targets that
     // describe or act on the selection instead of holding it (TARGETS,
     // MULTIPLE, TIMESTAMP, SAVE_TARGETS, DELETE...). A format the owner
-    // refuses or is too slow to deliver is left out. Handler as above.
+    // refuses is left out; one it is too slow to deliver, or that is too
+    // large to hold, makes the contents unknown (nothing), since a copy
+    // without it is not what the owner holds. Handler as above.
     virtual void readContents(Selection selection, ContentsHandler handler) = 0;
 
     // The process-wide reader of this session, created on first use: X11

@@ -115,20 +115,24 @@ void X11KeystrokeSender::sendWhenReleased(unsigned long keysym, SentHandler hand
             handler(false);
             return;
         }
-        press(keysym);
-        handler(true);
+        handler(press(keysym));
     });
     poll->start();
 }
 
-void X11KeystrokeSender::press(unsigned long keysym)
+bool X11KeystrokeSender::press(unsigned long keysym)
 {
     Display* display = m_connection.display();
     const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
     const KeyCode key = XKeysymToKeycode(display, keysym);
+    // A layout without the key (or without Control): keycode 0 would be no
+    // keystroke at all, so nothing is sent.
+    if (control == 0 || key == 0)
+        return false;
     XTestFakeKeyEvent(display, control, True, CurrentTime);
     XTestFakeKeyEvent(display, key, True, CurrentTime);
     XTestFakeKeyEvent(display, key, False, CurrentTime);
     XTestFakeKeyEvent(display, control, False, CurrentTime);
     XFlush(display);
+    return true;
 }

@@ -32,7 +32,8 @@ public:
 private:
     void sendWhenReleased(unsigned long keysym, SentHandler handler);
     bool anyKeyHeld() const;
-    void press(unsigned long keysym);
+    // Control+key; false (nothing sent) when the keyboard map lacks either.
+    bool press(unsigned long keysym);
 
     X11Connection& m_connection;
 };

@@ -44,8 +44,9 @@ std::unique_ptr<X11SelectionReader> X11SelectionReader::open()
     return std::make_unique<X11SelectionReader>(std::move(connection));
 }
 
-X11SelectionReader::X11SelectionReader(std::unique_ptr<X11Connection> connection)
+X11SelectionReader::X11SelectionReader(std::unique_ptr<X11Connection> connection, qsizetype byteLimit)
     : m_connection(std::move(connection))
+    , m_byteLimit(byteLimit)
 {
     Display* display = m_connection->display();
     // The requestor window holds the answers; INCR chunks are announced by
@@ -110,7 +111,8 @@ unsigned long X11SelectionReader::takeProperty()
 }
 
 int X11SelectionReader::convert(unsigned long selection, unsigned long target,
-    std::chrono::milliseconds answerBound, std::chrono::milliseconds progressBound, ReplyHandler handler)
+    std::chrono::milliseconds answerBound, std::chrono::milliseconds progressBound, const QDeadlineTimer& overall,
+    ReplyHandler handler)
 {
     const int id = m_nextTransfer++;
     Transfer& transfer = m_transfers[id];
@@ -118,7 +120,8 @@ int X11SelectionReader::convert(unsigned long selection, unsigned long target,
     transfer.target = target;
     transfer.property = takeProperty();
     transfer.progressBound = progressBound;
-    transfer.deadline = QDeadlineTimer(answerBound);
+    transfer.overall = overall;
+    transfer.deadline = std::min(QDeadlineTimer(answerBound), overall);
     transfer.handler = std::move(handler);
     transfer.timer = std::make_unique<QTimer>();
     transfer.timer->setSingleShot(true);
@@ -146,7 +149,8 @@ void X11SelectionReader::armTimer(int id)
 
 void X11SelectionReader::progress(Transfer& transfer)
 {
-    transfer.deadline = QDeadlineTimer(transfer.progressBound);
+    // However steadily chunks arrive, the read ends by its overall deadline.
+    transfer.deadline = std::min(QDeadlineTimer(transfer.progressBound), transfer.overall);
 }
 
 void X11SelectionReader::finish(int id, Outcome outcome)
@@ -159,9 +163,10 @@ void X11SelectionReader::finish(int id, Outcome outcome)
     // This may run inside the timer's own timeout signal.
     transfer.timer->stop();
     transfer.timer.release()->deleteLater();
-    // An owner that missed the bound may still answer later; its late value
-    // must not land in another read, so an overdue property is not reused.
-    if (outcome != Outcome::timedOut)
+    // An owner that missed the bound (or was cut off mid-transfer) may still
+    // write later; its late value must not land in another read, so such a
+    // property is not reused.
+    if (outcome == Outcome::delivered || outcome == Outcome::refused)
         m_freeProperties.push_back(transfer.property);
     Reply reply = outcome == Outcome::delivered ? std::move(transfer.reply) : Reply {};
     reply.outcome = outcome;
@@ -209,7 +214,17 @@ void X11SelectionReader::readChunk(int id)
             finish(id, Outcome::refused);
             return;
         }
+        if (value->data.size() > m_byteLimit) {
+            finish(id, Outcome::tooLarge);
+            return;
+        }
         if (value->type == atom("INCR")) {
+            // The announced size is a lower bound of the whole.
+            if (value->format == 32 && value->data.size() >= 4
+                && qsizetype(*reinterpret_cast<const uint32_t*>(value->data.constData())) > m_byteLimit) {
+                finish(id, Outcome::tooLarge);
+                return;
+            }
             // Deleting the INCR property (done by the read) asks for the first chunk.
             transfer.incremental = true;
             progress(transfer);
@@ -226,6 +241,10 @@ void X11SelectionReader::readChunk(int id)
         finish(id, Outcome::delivered); // the empty chunk ends the transfer
         return;
     }
+    if (value->data.size() > m_byteLimit - transfer.reply.data.size()) {
+        finish(id, Outcome::tooLarge);
+        return;
+    }
     if (transfer.reply.data.isEmpty()) {
         transfer.reply.type = value->type;
         transfer.reply.format = value->format;
@@ -240,7 +259,8 @@ X11SelectionReader::Reply X11SelectionReader::convertNow(
 {
     std::optional<Reply> result;
     const auto bound = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
-    const int id = convert(selection, target, bound, bound, [&result](Reply reply) { result = std::move(reply); });
+    const int id
+        = convert(selection, target, bound, bound, deadline, [&result](Reply reply) { result = std::move(reply); });
     const int fd = ConnectionNumber(m_connection->display());
     // Waits on the connection's socket only; the rest of the program is
     // paused for at most the deadline.
@@ -272,7 +292,7 @@ std::optional<QString> X11SelectionReader::readTextNow(Selection selection)
     for (const char* name : textTargets) {
         const unsigned long target = atom(name);
         const Reply reply = convertNow(selectionName, target, deadline);
-        if (reply.outcome == Outcome::timedOut)
+        if (reply.outcome != Outcome::refused && reply.outcome != Outcome::delivered)
             return std::nullopt;
         if (std::optional<QString> text = decode(target, reply))
             return text;
@@ -282,11 +302,12 @@ std::optional<QString> X11SelectionReader::readTextNow(Selection selection)
 
 void X11SelectionReader::readText(Selection selection, TextHandler handler)
 {
-    readTextFrom(selectionAtom(selection), 0, std::make_shared<TextHandler>(std::move(handler)));
+    readTextFrom(selectionAtom(selection), 0, QDeadlineTimer(contentsTimeout),
+        std::make_shared<TextHandler>(std::move(handler)));
 }
 
-void X11SelectionReader::readTextFrom(
-    unsigned long selection, size_t targetIndex, const std::shared_ptr<TextHandler>& handler)
+void X11SelectionReader::readTextFrom(unsigned long selection, size_t targetIndex, const QDeadlineTimer& overall,
+    const std::shared_ptr<TextHandler>& handler)
 {
     auto deliver = [this, handler](std::optional<QString> text) {
         QTimer::singleShot(0, this, [handler, text = std::move(text)] { (*handler)(text); });
@@ -296,10 +317,10 @@ void X11SelectionReader::readTextFrom(
         return;
     }
     const unsigned long target = atom(textTargets[targetIndex]);
-    convert(selection, target, answerTimeout, answerTimeout,
-        [this, selection, target, targetIndex, handler, deliver](Reply reply) {
+    convert(selection, target, answerTimeout, answerTimeout, overall,
+        [this, selection, target, targetIndex, overall, handler, deliver](Reply reply) {
             if (reply.outcome == Outcome::refused) {
-                readTextFrom(selection, targetIndex + 1, handler);
+                readTextFrom(selection, targetIndex + 1, overall, handler);
                 return;
             }
             deliver(decode(target, reply));
@@ -318,9 +339,9 @@ void X11SelectionReader::readContents(Selection selection, ContentsHandler handl
         QTimer::singleShot(0, this, [read] { read->handler(ClipboardContents {}); });
         return;
     }
-    convert(read->selection, atom("TARGETS"), answerTimeout, answerTimeout, [this, read](Reply reply) {
-        if (reply.outcome == Outcome::timedOut) {
-            QTimer::singleShot(0, this, [read] { read->handler(std::nullopt); });
+    convert(read->selection, atom("TARGETS"), answerTimeout, answerTimeout, read->deadline, [this, read](Reply reply) {
+        if (reply.outcome != Outcome::delivered && reply.outcome != Outcome::refused) {
+            giveUp(read);
             return;
         }
         std::vector<unsigned long> listed;
@@ -343,13 +364,16 @@ void X11SelectionReader::readContents(Selection selection, ContentsHandler handl
 
 void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& read)
 {
-    if (read->next >= read->targets.size() || read->deadline.hasExpired()) {
+    if (read->next >= read->targets.size()) {
         QTimer::singleShot(0, this, [read] { read->handler(std::move(read->contents)); });
         return;
     }
+    if (read->deadline.hasExpired()) {
+        giveUp(read);
+        return;
+    }
     const unsigned long target = read->targets[read->next++];
-    const auto bound = std::min(formatTimeout, std::chrono::milliseconds(read->deadline.remainingTime()));
-    convert(read->selection, target, bound, bound, [this, read, target](Reply reply) {
+    convert(read->selection, target, formatTimeout, formatTimeout, read->deadline, [this, read, target](Reply reply) {
         if (reply.outcome == Outcome::delivered) {
             ClipboardFormat format { atomName(target), atomName(reply.type), reply.format, std::move(reply.data) };
             // Owners of an image offer the same encoding under several
@@ -361,11 +385,18 @@ void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& rea
                 }
             }
             read->contents.formats.append(std::move(format));
-        } else if (reply.outcome == Outcome::timedOut) {
-            // Owners answer one request at a time: one still busy with an
-            // overdue format would only queue the rest behind it.
-            read->next = read->targets.size();
+        } else if (reply.outcome != Outcome::refused) {
+            // A format the owner has but that could not be read (overdue or
+            // too large): without it the snapshot would not be the clipboard,
+            // and restoring it would lose that format.
+            giveUp(read);
+            return;
         }
         readNextFormat(read);
     });
+}
+
+void X11SelectionReader::giveUp(const std::shared_ptr<ContentsRead>& read)
+{
+    QTimer::singleShot(0, this, [read] { read->handler(std::nullopt); });
 }

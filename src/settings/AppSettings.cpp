@@ -78,6 +78,21 @@ void writeHotkey(QSettings& defaults, const HotkeyKeys& keys, const Hotkey& hotk
     defaults.sync();
 }
 
+// Copies the file to a name no earlier copy holds (QFile::copy never
+// replaces one); empty when no copy could be made.
+QString keepCopy(const QString& filePath)
+{
+    const QString stem = filePath + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString aside = attempt == 1 ? stem : stem + QLatin1Char('-') + QString::number(attempt);
+        if (QFile::exists(aside))
+            continue;
+        return QFile::copy(filePath, aside) ? aside : QString();
+    }
+    return {};
+}
+
 } // namespace
 
 AppSettings& AppSettings::shared()
@@ -97,11 +112,15 @@ AppSettings::AppSettings(const QString& filePath)
 {
     if (m_defaults.status() == QSettings::FormatError) {
         // The next write would replace the file; keep the unreadable one aside.
-        const QString aside = filePath + QStringLiteral(".unreadable-")
-            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        QFile::copy(filePath, aside);
-        qWarning("AppSettings: %s could not be read; kept a copy as %s and started from the defaults",
-            qUtf8Printable(filePath), qUtf8Printable(aside));
+        const QString aside = keepCopy(filePath);
+        if (aside.isEmpty()) {
+            qWarning("AppSettings: %s could not be read, and no copy of it could be kept; started from the "
+                     "defaults, and the next change of a setting will replace it",
+                qUtf8Printable(filePath));
+        } else {
+            qWarning("AppSettings: %s could not be read; kept a copy as %s and started from the defaults",
+                qUtf8Printable(filePath), qUtf8Printable(aside));
+        }
     }
 }
 

@@ -185,22 +185,47 @@ TEST(FileSecretStore, KeepsEachPairInAFileOnlyTheUserCanRead)
     EXPECT_FALSE(QFileInfo::exists(path));
 }
 
-TEST(FileSecretStore, AnUnreadableFileIsSetAsideNotOverwritten)
+TEST(FileSecretStore, EachUnreadableFileIsSetAsideNotOverwritten)
 {
     QTemporaryDir home;
     const QString path = home.filePath("secrets.json");
-    QFile damaged(path);
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("{\"items\": [{\"service\": \"s\", \"account\": \"a\", \"secret\": \"trunc");
-    damaged.close();
+    auto damage = [&path](const QByteArray& secret) {
+        QFile damaged(path);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write("{\"items\": [{\"service\": \"s\", \"account\": \"a\", \"secret\": \"" + secret);
+    };
 
     FileSecretStore store(path);
-    EXPECT_EQ(store.read("s", "a").status, SecretStore::Status::failed);
-    EXPECT_EQ(store.save("fresh", "s", "b"), SecretStore::Status::ok);
-    EXPECT_EQ(store.read("s", "b").secret, "fresh");
-    QFile aside(path + ".unreadable");
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(aside.readAll().endsWith("trunc"));
+    // Twice within the same second: the second copy must not replace the first.
+    for (const QByteArray& secret : { QByteArray("first"), QByteArray("second") }) {
+        SCOPED_TRACE(secret.constData());
+        damage(secret);
+        EXPECT_EQ(store.read("s", "a").status, SecretStore::Status::failed);
+        EXPECT_EQ(store.save("fresh", "s", "b"), SecretStore::Status::ok);
+        EXPECT_EQ(store.read("s", "b").secret, "fresh");
+    }
+    QStringList kept;
+    for (const QFileInfo& aside : QDir(home.path()).entryInfoList({ "secrets.json.unreadable-*" }, QDir::Files)) {
+        QFile file(aside.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        kept << QString::fromUtf8(file.readAll().split('"').last());
+    }
+    kept.sort();
+    EXPECT_EQ(kept, (QStringList { "first", "second" }));
+}
+
+TEST(FileSecretStore, AFileThatCannotBeSetAsideIsNeitherOverwrittenNorReportedSaved)
+{
+    // A folder where the file should be: unreadable as a file, and no link
+    // can be made to it.
+    QTemporaryDir home;
+    const QString path = home.filePath("secrets.json");
+    ASSERT_TRUE(QDir(home.path()).mkdir("secrets.json"));
+    FileSecretStore store(path);
+    EXPECT_EQ(store.save("fresh", "s", "b"), SecretStore::Status::failed);
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "secrets.json" })
+        << "no copy and no stray temporary file";
 }
 
 // The probe runs in a D-Bus session of its own: a process keeps the first bus

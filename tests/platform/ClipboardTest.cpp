@@ -41,6 +41,92 @@ std::optional<ClipboardContents> readBack(SelectionReader& reader)
     return result.value_or(std::nullopt);
 }
 
+// Owns CLIPBOARD with one text format that it sends as an INCR transfer of
+// 4 KiB chunks that never ends: an owner streaming without end. Works only
+// while serve() is called (the waits below call it).
+class EndlessIncrOwner {
+public:
+    static constexpr int chunkBytes = 4096;
+
+    EndlessIncrOwner()
+        : m_display(XOpenDisplay(nullptr))
+    {
+        m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        m_clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+        m_targets = XInternAtom(m_display, "TARGETS", False);
+        m_text = XInternAtom(m_display, "UTF8_STRING", False);
+        m_incr = XInternAtom(m_display, "INCR", False);
+        XSetSelectionOwner(m_display, m_clipboard, m_window, CurrentTime);
+        XSync(m_display, False);
+    }
+    ~EndlessIncrOwner() { XCloseDisplay(m_display); }
+    Q_DISABLE_COPY_MOVE(EndlessIncrOwner)
+
+    bool owns() const { return XGetSelectionOwner(m_display, m_clipboard) == m_window; }
+    qint64 sentBytes() const { return m_sent; }
+
+    void serve()
+    {
+        while (XPending(m_display)) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type == SelectionRequest)
+                answer(event.xselectionrequest);
+            else if (event.type == PropertyNotify && event.xproperty.state == PropertyDelete
+                && event.xproperty.window == m_requestor && event.xproperty.atom == m_property)
+                sendChunk();
+        }
+        XFlush(m_display);
+    }
+
+private:
+    void answer(const XSelectionRequestEvent& request)
+    {
+        XSelectionEvent notify {};
+        notify.type = SelectionNotify;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.time = request.time;
+        notify.property = request.property;
+        if (request.target == m_targets) {
+            const long list[] = { long(m_targets), long(m_text) };
+            XChangeProperty(m_display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                reinterpret_cast<const unsigned char*>(list), 2);
+        } else if (request.target == m_text) {
+            // A small announced size: the limit must hold against what
+            // arrives, not only against what is promised.
+            m_requestor = request.requestor;
+            m_property = request.property;
+            XSelectInput(m_display, m_requestor, PropertyChangeMask);
+            const long announced = chunkBytes;
+            XChangeProperty(m_display, m_requestor, m_property, m_incr, 32, PropModeReplace,
+                reinterpret_cast<const unsigned char*>(&announced), 1);
+        } else {
+            notify.property = None;
+        }
+        XSendEvent(m_display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&notify));
+    }
+
+    void sendChunk()
+    {
+        const QByteArray chunk(chunkBytes, 'x');
+        XChangeProperty(m_display, m_requestor, m_property, m_text, 8, PropModeReplace,
+            reinterpret_cast<const unsigned char*>(chunk.constData()), chunkBytes);
+        m_sent += chunkBytes;
+    }
+
+    Display* m_display;
+    Window m_window = 0;
+    Atom m_clipboard = 0;
+    Atom m_targets = 0;
+    Atom m_text = 0;
+    Atom m_incr = 0;
+    Window m_requestor = 0;
+    Atom m_property = 0;
+    qint64 m_sent = 0;
+};
+
 class ClipboardTest : public ::testing::Test {
 protected:
     void SetUp() override { clear("CLIPBOARD"); }
@@ -136,6 +222,62 @@ TEST_F(ClipboardTest, AnOwnerThatNeverAnswersGivesNoSnapshot)
     clipboard->snapshot([&](std::optional<ClipboardContents> contents) { snapshot = std::move(contents); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return snapshot.has_value(); }, 3000));
     EXPECT_EQ(*snapshot, std::nullopt) << "unknown, which is not empty";
+}
+
+TEST_F(ClipboardTest, AnOwnerThatStallsOnAListedFormatGivesNoSnapshot)
+{
+    // Answering TARGETS and then hanging must not pass for a clipboard that
+    // holds nothing (or only the formats read before the hang): restoring
+    // that would lose what the owner really holds.
+    for (const char* stalling : { "first", "later" }) {
+        SCOPED_TRACE(stalling);
+        auto owner = helper({ "own-stalling", stalling });
+        ASSERT_EQ(owner->waitReady(), 0u);
+        auto reader = X11SelectionReader::open();
+        EXPECT_EQ(readBack(*reader), std::nullopt) << "unknown, which is not empty";
+        EXPECT_TRUE(owner->printed("stall")) << "the owner was asked for the format it hangs on";
+    }
+}
+
+TEST_F(ClipboardTest, ATransferThatNeverEndsIsCutOffBySizeOrByTime)
+{
+    struct Case {
+        const char* name;
+        qsizetype limit;
+    };
+    const Case cases[] = {
+        { "a small byte limit", 64 * 1024 },
+        { "the default limit, reached only by the overall deadline", X11SelectionReader::maxReadBytes },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EndlessIncrOwner owner;
+        ASSERT_TRUE(owner.owns());
+        X11SelectionReader reader(X11Connection::open(), c.limit);
+        std::optional<std::optional<ClipboardContents>> snapshot;
+        std::optional<std::optional<QString>> text;
+        reader.readContents(SelectionReader::Selection::clipboard,
+            [&](std::optional<ClipboardContents> contents) { snapshot = std::move(contents); });
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                owner.serve();
+                return snapshot.has_value();
+            },
+            15000))
+            << "the read must end however long chunks keep coming";
+        EXPECT_EQ(*snapshot, std::nullopt);
+        reader.readText(SelectionReader::Selection::clipboard, [&](std::optional<QString> t) { text = std::move(t); });
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                owner.serve();
+                return text.has_value();
+            },
+            15000));
+        EXPECT_EQ(*text, std::nullopt);
+        if (c.limit < X11SelectionReader::maxReadBytes) {
+            EXPECT_LE(owner.sentBytes(), 2 * (c.limit + 2 * EndlessIncrOwner::chunkBytes)) << "two reads, each cut off";
+        }
+    }
 }
 
 } // namespace

@@ -196,6 +196,24 @@ TEST_F(SelectionCaptureTest, AClipboardOwnerThatNeverAnswersIsLeftAlone)
     EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o" }).output, "kept safe");
 }
 
+TEST_F(SelectionCaptureTest, AClipboardOwnerThatStallsOnAFormatIsLeftAlone)
+{
+    for (const char* stalling : { "first", "later" }) {
+        SCOPED_TRACE(stalling);
+        auto stalled = helper({ "own-stalling", stalling });
+        ASSERT_EQ(stalled->waitReady(), 0u);
+        const unsigned long stalledWindow = X11TestTools::owner("CLIPBOARD");
+        auto application = focusedHelper({ "copy-text", "would replace it" });
+
+        const Capture result = capture();
+        EXPECT_EQ(result.calls, 1);
+        EXPECT_EQ(result.text, std::nullopt);
+        EXPECT_TRUE(stalled->printed("stall"));
+        EXPECT_FALSE(application->printed("copy")) << "nothing was copied over contents that could not be saved";
+        EXPECT_EQ(X11TestTools::owner("CLIPBOARD"), stalledWindow) << "neither replaced nor cleared";
+    }
+}
+
 TEST_F(SelectionCaptureTest, TheTranslateShortcutOverAnApplicationYieldsItsText)
 {
     QTemporaryDir settingsFolder;

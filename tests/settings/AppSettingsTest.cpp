@@ -3,6 +3,7 @@
 #include "Language.h"
 #include "TypedSettingsFormat.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -191,22 +192,77 @@ TEST_F(AppSettingsTest, WritesAreSeenByOtherReadersAtOnce)
     EXPECT_EQ(reader.accent(), "us");
 }
 
-TEST_F(AppSettingsTest, AnUnreadableFileIsKeptAsideNotOverwritten)
+// The warnings AppSettings gives while `body` runs.
+QStringList warningsDuring(const std::function<void()>& body)
+{
+    static QStringList* caught = nullptr;
+    QStringList warnings;
+    caught = &warnings;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (text.startsWith(QLatin1String("AppSettings:")))
+            caught->append(text);
+    });
+    body();
+    qInstallMessageHandler(previous);
+    caught = nullptr;
+    return warnings;
+}
+
+TEST_F(AppSettingsTest, EachUnreadableFileIsKeptAsideNotOverwritten)
+{
+    // Twice within the same second: the second copy must not replace the first.
+    for (const QByteArray& damaged : { QByteArray("{ this is not json"), QByteArray("{ nor this") }) {
+        SCOPED_TRACE(damaged.constData());
+        {
+            QFile file(path());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(damaged);
+        }
+        const QStringList warnings = warningsDuring([&] {
+            AppSettings settings(path());
+            EXPECT_EQ(settings.accent(), "uk");
+            settings.setAccent("us");
+        });
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_TRUE(warnings.first().contains("kept a copy as")) << warnings.first().toStdString();
+    }
+    QStringList kept;
+    for (const QString& name :
+        QDir(m_dir.path()).entryList({ QStringLiteral("settings.json.unreadable-*") }, QDir::Files)) {
+        QFile file(m_dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        kept << QString::fromUtf8(file.readAll());
+    }
+    kept.sort();
+    EXPECT_EQ(kept, (QStringList { "{ nor this", "{ this is not json" }));
+}
+
+TEST_F(AppSettingsTest, ACopyThatCannotBeKeptIsSaidSo)
 {
     {
         QFile file(path());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("{ this is not json");
     }
-    AppSettings settings(path());
-    EXPECT_EQ(settings.accent(), "uk");
-    settings.setAccent("us");
-    const QStringList aside
-        = QDir(m_dir.path()).entryList({ QStringLiteral("settings.json.unreadable-*") }, QDir::Files);
-    ASSERT_EQ(aside.size(), 1);
-    QFile kept(m_dir.filePath(aside.first()));
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "{ this is not json");
+    // Every name a copy could take in the next few seconds is already taken.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int second = 0; second < 3; ++second) {
+        const QString stem
+            = path() + ".unreadable-" + now.addSecs(second).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        for (int attempt = 1; attempt <= 100; ++attempt) {
+            QFile taken(attempt == 1 ? stem : stem + '-' + QString::number(attempt));
+            ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+        }
+    }
+    const QStringList warnings = warningsDuring([&] {
+        AppSettings settings(path());
+        EXPECT_EQ(settings.accent(), "uk") << "the defaults, in memory";
+    });
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().contains("no copy of it could be kept")) << warnings.first().toStdString();
+    QFile original(path());
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(original.readAll(), "{ this is not json") << "nothing was written";
 }
 
 TEST(AppSettingsConstants, DefaultRefinePromptIsExact)

@@ -4,7 +4,7 @@
 // does. Prints "ready <window id>" once usable, "copy" for every copy
 // keystroke it receives and "text <text>" whenever its line edit changes.
 //
-//   clipboard_helper own-mixed | own-large
+//   clipboard_helper own-mixed | own-large | own-stalling first|later
 //   clipboard_helper copy-text TEXT | copy-image | ignore | paste
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +60,37 @@ public:
     }
 };
 
+// Lists its formats (so TARGETS is answered) but hangs for good once asked
+// for the stalling one: an owner that stops answering mid-snapshot. Prints
+// "stall" when it does.
+class StallingData : public QMimeData {
+public:
+    explicit StallingData(bool first)
+        : m_first(first)
+    {
+    }
+    QStringList formats() const override
+    {
+        const QString stalling = QStringLiteral("application/x-sorvantel-stall");
+        return m_first ? QStringList { stalling } : QStringList { QStringLiteral("text/plain"), stalling };
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType == QLatin1String("text/plain"))
+            return QStringLiteral("before the stall");
+        if (mimeType != QLatin1String("application/x-sorvantel-stall"))
+            return QMimeData::retrieveData(mimeType, type);
+        say("stall");
+        for (;;)
+            ::pause();
+    }
+
+private:
+    bool m_first;
+};
+
 // Copies a picture and nothing else.
 class ImageCopier : public QWidget {
 public:
@@ -97,6 +129,11 @@ int main(int argc, char** argv)
             data->setData(QStringLiteral("application/x-sorvantel-large"), large);
         }
         QGuiApplication::clipboard()->setMimeData(data);
+        QTimer::singleShot(0, [] { say("ready 0"); });
+        return app.exec();
+    }
+    if (mode == "own-stalling") {
+        QGuiApplication::clipboard()->setMimeData(new StallingData(args.value(1) == QLatin1String("first")));
         QTimer::singleShot(0, [] { say("ready 0"); });
         return app.exec();
     }
