@@ -109,7 +109,10 @@ Reply WordLookup::pronunciation(const QString& word, const QString& accentCode)
         wav = m_espeak->wav(spoken, *accent);
         if (!wav)
             return Envelope::failure(500, QStringLiteral("Could not synthesise “%1”.").arg(spoken));
-        m_wavCache.put(key, *wav);
+        // Long words of wide glyphs make recordings of megabytes: those are
+        // synthesised again rather than kept.
+        if (wav->size() <= kMaxCachedWavBytes)
+            m_wavCache.put(key, *wav, std::size_t(wav->size()));
     }
     return { 200, *wav, "audio/wav" };
 }
