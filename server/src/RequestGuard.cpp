@@ -33,3 +33,17 @@ std::optional<Reply> RequestGuard::checkJsonBody(std::string_view contentType)
         return std::nullopt;
     return Envelope::failure(415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
 }
+
+std::optional<Reply> RequestGuard::checkBodyEncoding(bool hasTransferEncoding, std::string_view contentEncoding)
+{
+    bool plain = !hasTransferEncoding;
+    const QString codings = QString::fromUtf8(contentEncoding.data(), qsizetype(contentEncoding.size()));
+    for (const QString& coding : codings.split(u',')) {
+        const QString name = coding.trimmed().toLower();
+        if (!name.isEmpty() && name != QLatin1String("identity"))
+            plain = false;
+    }
+    if (plain)
+        return std::nullopt;
+    return Envelope::failure(415, QStringLiteral("The request body must be sent uncompressed, with a Content-Length."));
+}

@@ -21,6 +21,10 @@ public:
     std::optional<Reply> checkHost(std::string_view host) const;
     std::optional<Reply> checkCaller(std::string_view origin, std::string_view fetchSite) const;
     static std::optional<Reply> checkJsonBody(std::string_view contentType);
+    // The body cap is checked against Content-Length before reading, so a body
+    // sent in chunks, or compressed and inflated after the check, would slip
+    // past it: only plain bodies with a declared length are accepted.
+    static std::optional<Reply> checkBodyEncoding(bool hasTransferEncoding, std::string_view contentEncoding);
 
 private:
     QString m_ownAuthority;

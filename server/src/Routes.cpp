@@ -59,6 +59,27 @@ Reply Routes::forStatus(int status)
     }
 }
 
+const char* Routes::routeOf(std::string_view path)
+{
+    for (const char* prefixed : { "/lookup", "/pronunciation" }) {
+        const std::string_view route(prefixed);
+        if (path.size() > route.size() && path.substr(0, route.size()) == route && path[route.size()] == '/')
+            return prefixed;
+    }
+    for (const char* exact : { "/translate", "/refine", "/audio" }) {
+        if (path == exact)
+            return exact;
+    }
+    return nullptr;
+}
+
+bool Routes::allowsMethod(std::string_view route, std::string_view method)
+{
+    if (route == "/translate" || route == "/refine")
+        return method == "POST";
+    return method == "GET" || method == "HEAD";
+}
+
 Reply Routes::lookup(const QString& word, const QString& accent)
 {
     return m_lookup.lookup(word, accent);

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <string_view>
 #include <variant>
 
 // The service's endpoints, from decoded request parts to replies; the HTTP
@@ -31,6 +32,11 @@ public:
                                                         const QStringList& optional);
     // The envelope for a refusal that reached no handler (unknown route, oversized body...).
     static Reply forStatus(int status);
+    // The route a request path belongs to ("/lookup"), or null when it is
+    // none of ours. Logs name the route: the path may hold the looked-up text.
+    static const char* routeOf(std::string_view path);
+    // Whether `route` answers `method`; other methods get 405.
+    static bool allowsMethod(std::string_view route, std::string_view method);
 
 private:
     WordLookup& m_lookup;

@@ -114,23 +114,34 @@ bool Server::bind(QString* error)
 void Server::installRoutes()
 {
     httplib::Server& http = *m_http;
+    // Everything here runs before the body is read.
     http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
         auto refusal = m_guard->checkHost(req.get_header_value("Host"));
         if (!refusal)
             refusal = m_guard->checkCaller(req.get_header_value("Origin"), req.get_header_value("Sec-Fetch-Site"));
-        if (!refusal && req.method == "POST" && (req.path == "/translate" || req.path == "/refine"))
+        if (!refusal)
+            refusal = RequestGuard::checkBodyEncoding(req.has_header("Transfer-Encoding"), {});
+        for (auto [coding, end] = req.headers.equal_range("Content-Encoding"); !refusal && coding != end; ++coding)
+            refusal = RequestGuard::checkBodyEncoding(false, coding->second);
+        const char* route = Routes::routeOf(req.path);
+        if (!refusal && route && !Routes::allowsMethod(route, req.method))
+            refusal = Routes::forStatus(405);
+        if (!refusal && req.method == "POST" && route)
             refusal = RequestGuard::checkJsonBody(req.get_header_value("Content-Type"));
         if (!refusal)
             return httplib::Server::HandlerResponse::Unhandled;
         send(*refusal, res);
+        // The unread body must not be taken for the next request.
         res.set_header("Connection", "close");
         return httplib::Server::HandlerResponse::Handled;
     });
 
-    http.Get(R"(/lookup/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+    // Any text after the route's slash, line breaks included, reaches the
+    // word check, which says what is wrong with it.
+    http.Get(R"(/lookup/([\s\S]*))", [this](const httplib::Request& req, httplib::Response& res) {
         send(m_routes->lookup(fromStd(req.matches[1]), fromStd(req.get_param_value("accent"))), res);
     });
-    http.Get(R"(/pronunciation/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+    http.Get(R"(/pronunciation/([\s\S]*))", [this](const httplib::Request& req, httplib::Response& res) {
         send(m_routes->pronunciation(fromStd(req.matches[1]), fromStd(req.get_param_value("accent"))), res);
     });
     http.Post("/translate", [this](const httplib::Request& req, httplib::Response& res) {
@@ -142,12 +153,6 @@ void Server::installRoutes()
     http.Get("/audio", [this](const httplib::Request& req, httplib::Response& res) {
         send(m_routes->audio(fromStd(req.get_param_value("src"))), res);
     });
-    const auto wrongMethod = [](const httplib::Request&, httplib::Response& res) { send(Routes::forStatus(405), res); };
-    http.Get("/translate", wrongMethod);
-    http.Get("/refine", wrongMethod);
-    http.Post(R"(/lookup/.*)", wrongMethod);
-    http.Post(R"(/pronunciation/.*)", wrongMethod);
-    http.Post("/audio", wrongMethod);
 
     // Refusals that reach no handler (unknown route, oversized or malformed
     // request) still answer with an envelope.
@@ -161,9 +166,12 @@ void Server::installRoutes()
         send(Routes::forStatus(500), res);
     });
     if (m_options.verbose) {
-        // Method, path and status only: bodies and queries may hold keys and texts.
+        // Method, route and status only: paths, bodies and queries may hold
+        // keys and texts, and a decoded path may hold line breaks and
+        // terminal escapes.
         http.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-            std::fprintf(stderr, "sorvantel-server: %s %s %d\n", req.method.c_str(), req.path.c_str(), res.status);
+            const char* route = Routes::routeOf(req.path);
+            std::fprintf(stderr, "sorvantel-server: %s %s %d\n", req.method.c_str(), route ? route : "(other)", res.status);
         });
     }
 }

@@ -15,12 +15,21 @@ QString WordLookup::invalidWordReason(const QString& word)
     const QString trimmed = word.trimmed();
     if (trimmed.isEmpty())
         return QStringLiteral("Nothing to look up.");
-    if (trimmed.size() > kMaxWordLength)
+    // By code point: letters outside the Basic Multilingual Plane are two
+    // UTF-16 units but one character.
+    const QList<uint> codePoints = QStringView(trimmed).toUcs4();
+    if (codePoints.size() > kMaxWordLength)
         return QStringLiteral("Words longer than %1 characters are not looked up.").arg(kMaxWordLength);
-    for (QChar c : trimmed) {
-        if (!(c.isLetter() || c.isMark() || c == u'-' || c == u'\'' || c == QChar(0x2019) || c == u' ' || c == u'.'))
+    bool hasLetter = false;
+    for (const uint c : codePoints) {
+        const char32_t u = c;
+        hasLetter = hasLetter || QChar::isLetter(u);
+        if (!(QChar::isLetter(u) || QChar::isMark(u) || u == U'-' || u == U'\'' || u == U'\u2019' || u == U' ' || u == U'.'))
             return QStringLiteral("“%1” is not a word.").arg(trimmed);
     }
+    // Punctuation alone would be spoken as near silence.
+    if (!hasLetter)
+        return QStringLiteral("“%1” is not a word.").arg(trimmed);
     return {};
 }
 
@@ -109,7 +118,10 @@ Reply WordLookup::pronunciation(const QString& word, const QString& accentCode)
         wav = m_espeak->wav(spoken, *accent);
         if (!wav)
             return Envelope::failure(500, QStringLiteral("Could not synthesise “%1”.").arg(spoken));
-        m_wavCache.put(key, *wav);
+        // Long words of wide glyphs make recordings of megabytes: those are
+        // synthesised again rather than kept.
+        if (wav->size() <= kMaxCachedWavBytes)
+            m_wavCache.put(key, *wav, std::size_t(wav->size()));
     }
     return { 200, *wav, "audio/wav" };
 }

@@ -13,6 +13,7 @@
 class WordLookup {
 public:
     static constexpr int kMaxWordLength = 64;
+    static constexpr qsizetype kMaxCachedWavBytes = 256 * 1024;
 
     // `ownOrigin` is where clients reach this server ("http://127.0.0.1:47831"),
     // for the pronunciation address of each entry. `espeak` may be null.
@@ -36,5 +37,5 @@ private:
     Espeak* m_espeak;
     QString m_ownOrigin;
     LruCache<QString, QString> m_ipaCache { 4096 };
-    LruCache<QString, QByteArray> m_wavCache { 256 };
+    LruCache<QString, QByteArray> m_wavCache { 256, 32 * 1024 * 1024 };
 };

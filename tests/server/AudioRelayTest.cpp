@@ -17,9 +17,10 @@ QString error(const Reply& reply)
 }
 
 AudioRelay relayWithOrigin(const FakeHttpServer& upstream, std::size_t maxBytes = 4096,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(5))
+                           std::chrono::milliseconds timeout = std::chrono::seconds(5), QStringList allowedHosts = {})
 {
     AudioRelay::Config config;
+    config.allowedHosts = std::move(allowedHosts);
     config.ownHost = QStringLiteral("127.0.0.1");
     config.ownPort = upstream.port();
     config.maxBytes = maxBytes;
@@ -51,21 +52,28 @@ TEST(AudioRelay, RefusesRedirectsToRefusedAddressesWithoutConnecting)
     ConnectionProbe probe("127.0.0.2");
     ConnectionProbe sameHost("127.0.0.1");
     ASSERT_TRUE(probe.listening() && sameHost.listening());
-    const std::string targets[] = {
-        "http://127.0.0.2:" + std::to_string(probe.port()) + "/a.wav",
-        "http://localhost:" + std::to_string(sameHost.port()) + "/a.wav",
-        "http://127.0.0.1:" + std::to_string(sameHost.port()) + "/pronunciation/a",
-        "file:///etc/passwd",
-        "http://169.254.169.254/latest/meta-data/",
+    const struct {
+        std::string target;
+        const char* reason;
+    } cases[] = {
+        { "http://127.0.0.2:" + std::to_string(probe.port()) + "/a.wav", "127.0.0.2 is a loopback address" },
+        { "http://localhost:" + std::to_string(sameHost.port()) + "/a.wav", "localhost resolves to a loopback address" },
+        { "http://127.0.0.1:" + std::to_string(sameHost.port()) + "/pronunciation/a",
+          "127.0.0.1 is not a dictionary audio host of this server" },
+        { "file:///etc/passwd", "only plain http and https addresses are relayed" },
+        { "http://169.254.169.254/latest/meta-data/", "169.254.169.254 is a link-local address" },
     };
     std::string next;
     FakeHttpServer upstream([&](const httplib::Request&, httplib::Response& res) { res.set_redirect(next); });
-    const AudioRelay relay = relayWithOrigin(upstream);
-    for (const std::string& target : targets) {
-        next = target;
+    // Listed as audio hosts, so only their addresses can refuse them.
+    const AudioRelay relay = relayWithOrigin(upstream, 4096, std::chrono::seconds(5),
+                                             { "127.0.0.2", "localhost", "169.254.169.254" });
+    for (const auto& c : cases) {
+        next = c.target;
         const Reply reply = relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/x"));
-        EXPECT_EQ(reply.status, 403) << target;
-        EXPECT_TRUE(error(reply).startsWith("Refused to fetch")) << target << ": " << error(reply).toStdString();
+        EXPECT_EQ(reply.status, 403) << c.target;
+        EXPECT_TRUE(error(reply).startsWith("Refused to fetch")) << c.target << ": " << error(reply).toStdString();
+        EXPECT_TRUE(error(reply).endsWith(QString::fromUtf8(c.reason) + u'.')) << c.target << ": " << error(reply).toStdString();
     }
     EXPECT_EQ(probe.connections(), 0);
     EXPECT_EQ(sameHost.connections(), 0);

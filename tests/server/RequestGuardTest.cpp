@@ -99,3 +99,15 @@ TEST(Envelope, HasExactlyTheProtocolMembers)
     EXPECT_EQ(Routes::forStatus(413).status, 413);
     EXPECT_EQ(json(Routes::forStatus(404)).value("error"), "Not found.");
 }
+
+TEST(RequestGuard, AcceptsOnlyPlainBodies)
+{
+    for (const char* coding : { "", "identity", " IDENTITY ", "identity, identity" })
+        EXPECT_FALSE(RequestGuard::checkBodyEncoding(false, coding)) << coding;
+    for (const char* coding : { "gzip", "br", "deflate", "identity, gzip", "x-gzip" }) {
+        const auto refusal = RequestGuard::checkBodyEncoding(false, coding);
+        ASSERT_TRUE(refusal) << coding;
+        EXPECT_EQ(refusal->status, 415);
+    }
+    EXPECT_TRUE(RequestGuard::checkBodyEncoding(true, ""));
+}

@@ -5,7 +5,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +36,36 @@ httplib::Result post(httplib::Client& client, const std::string& path, const QJs
 std::string encoded(const std::string& text)
 {
     return QUrl::toPercentEncoding(QString::fromStdString(text)).toStdString();
+}
+
+std::string repeated(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+// Sends `request` as is and returns all the server answers until it closes
+// the connection or stays silent for five seconds.
+std::string rawExchange(int port, const std::string& request)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout { 5, 0 };
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == ssize_t(request.size())) {
+        char buffer[4096];
+        for (ssize_t got; (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            answer.append(buffer, std::size_t(got));
+    }
+    ::close(fd);
+    return answer;
 }
 
 class ServerHttp : public ::testing::Test {
@@ -91,13 +125,27 @@ TEST_F(ServerHttp, RefusesUnknownWordsBadAccentsAndNonWords)
         { "/lookup/" + std::string(65, 'a') + "?accent=uk", 400, "Words longer than 64 characters are not looked up." },
         { "/lookup/a/b?accent=uk", 400, "“a/b” is not a word." },
         { "/lookup/", 400, "Nothing to look up." },
+        // Line breaks reach the word check rather than missing the route.
+        { "/lookup/a%0Ab?accent=uk", 400, "“a\nb” is not a word." },
+        { "/pronunciation/a%0Db?accent=uk", 400, "“a\rb” is not a word." },
+        // No letter at all.
+        { "/lookup/-?accent=uk", 400, "“-” is not a word." },
+        { "/lookup/" + encoded("'. ’") + "?accent=uk", 400, "“'. ’” is not a word." },
+        { "/pronunciation/" + encoded("-\u0301-") + "?accent=uk", 400, "“-\u0301-” is not a word." },
+        // Letters beyond the Basic Multilingual Plane, counted one each.
+        { "/lookup/" + encoded("\U00010437\U0001044F") + "?accent=uk", 404, "No dictionary entry for “\U00010437\U0001044F”." },
+        { "/lookup/" + encoded(repeated("\U00010437", 64)) + "?accent=uk", 404, nullptr },
+        { "/lookup/" + encoded(repeated("\U00010437", 65)) + "?accent=uk", 400,
+          "Words longer than 64 characters are not looked up." },
     };
     for (const Case& c : cases) {
         const auto result = client.Get(c.path);
         ASSERT_TRUE(result) << c.path;
         EXPECT_EQ(result->status, c.status) << c.path;
         EXPECT_EQ(json(result).value("success"), false) << c.path;
-        EXPECT_EQ(error(result).toStdString(), c.error) << c.path;
+        if (c.error) {
+            EXPECT_EQ(error(result).toStdString(), c.error) << c.path;
+        }
     }
     // No accent at all: the default one.
     EXPECT_EQ(data(client.Get("/lookup/run")).value("accent"), "uk");
@@ -262,6 +310,65 @@ TEST_F(ServerHttp, RefusesForeignHostsFormsOversizedAndMalformedBodies)
     EXPECT_EQ(json(wrongMethod).value("success"), false);
 }
 
+TEST_F(ServerHttp, RefusesChunkedAndCompressedBodiesBeforeReadingThem)
+{
+    const int port = m_running->server->port();
+    const std::string head = "POST /translate HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port)
+        + "\r\nContent-Type: application/json\r\n";
+    struct Case {
+        const char* name;
+        std::string request;
+    } cases[] = {
+        // The body is never finished: a server reading it would wait, not answer.
+        { "chunked", head + "Transfer-Encoding: chunked\r\n\r\n10000\r\n" + std::string(4096, 'a') },
+        { "gzip", head + "Content-Encoding: gzip\r\nContent-Length: 60000\r\n\r\n" + std::string("\x1f\x8b\x08\0", 4) },
+        { "br", head + "Content-Encoding: br\r\nContent-Length: 100\r\n\r\n" },
+        { "gzip after identity", head + "Content-Encoding: identity, gzip\r\nContent-Length: 100\r\n\r\n" },
+        { "chunked GET", "GET /lookup/run HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port)
+                             + "\r\nTransfer-Encoding: chunked\r\n\r\n1\r\n" },
+    };
+    for (const Case& c : cases) {
+        const std::string answer = rawExchange(port, c.request);
+        EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 415") << c.name << ": " << answer;
+        EXPECT_NE(answer.find(R"("error":"The request body must be sent uncompressed, with a Content-Length.")"),
+                  std::string::npos)
+            << c.name << ": " << answer;
+    }
+
+    // Declared as not encoded: answered as usual.
+    auto client = m_running->client();
+    const auto identity = client.Post("/translate", { { "Content-Encoding", "identity" } }, R"({"text":"dog","target":"de"})",
+                                      "application/json");
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->status, 200) << identity->body;
+}
+
+TEST_F(ServerHttp, AnswersOtherMethodsOnKnownRoutesWith405)
+{
+    auto client = m_running->client();
+    const std::string body = R"({"text":"dog","target":"de"})";
+    const std::pair<const char*, httplib::Result> cases[] = {
+        { "PUT /translate", client.Put("/translate", body, "application/json") },
+        { "PATCH /refine", client.Patch("/refine", body, "application/json") },
+        { "DELETE /translate", client.Delete("/translate") },
+        { "OPTIONS /translate", client.Options("/translate") },
+        { "GET /refine", client.Get("/refine") },
+        { "PUT /lookup/run", client.Put("/lookup/run", body, "application/json") },
+        { "DELETE /pronunciation/run", client.Delete("/pronunciation/run") },
+        { "OPTIONS /audio", client.Options("/audio") },
+        { "POST /lookup/run", client.Post("/lookup/run", body, "application/json") },
+        { "POST /audio", client.Post("/audio", body, "application/json") },
+    };
+    for (const auto& [name, result] : cases) {
+        ASSERT_TRUE(result) << name;
+        EXPECT_EQ(result->status, 405) << name;
+        EXPECT_EQ(result->get_header_value("Content-Type"), "application/json") << name;
+        EXPECT_EQ(error(result), "Method not allowed.") << name;
+    }
+    EXPECT_EQ(client.Put("/nothing", body, "application/json")->status, 404);
+    EXPECT_EQ(client.Head("/lookup/run?accent=uk")->status, 200);
+}
+
 TEST_F(ServerHttp, SendsNoCorsHeadersAndRefusesCallsFromPages)
 {
     auto client = m_running->client();
@@ -271,6 +378,8 @@ TEST_F(ServerHttp, SendsNoCorsHeadersAndRefusesCallsFromPages)
     const auto preflight = client.Options("/translate", { { "Origin", "https://evil.example" },
                                                           { "Access-Control-Request-Method", "POST" } });
     ASSERT_TRUE(preflight);
+    EXPECT_EQ(preflight->status, 403);
+    EXPECT_EQ(error(preflight), "Requests from web pages are not answered.");
     const auto plain = client.Get("/lookup/run?accent=uk");
     for (const auto* result : { &fromPage, &preflight, &plain }) {
         for (const auto& [name, value] : (*result)->headers)

@@ -37,6 +37,7 @@ TEST(ServerOptions, ReadsEveryFlag)
     EXPECT_EQ(o.authority(8080), "[::1]:8080");
     EXPECT_EQ(o.port, 0);
     EXPECT_EQ(o.translateUrl, "http://127.0.0.1:5000/");
+    EXPECT_EQ(o.geminiUrl, "http://127.0.0.1:9/");
     EXPECT_EQ(o.geminiModel, "gemini-2.0-flash");
     EXPECT_EQ(o.audioHosts, (QStringList { "audio.example", "cdn.example" }));
     EXPECT_EQ(o.audioMaxBytes, 1000u);
@@ -53,6 +54,7 @@ TEST(ServerOptions, RefusesBadValuesWithAClearMessage)
         { { "--port", "http" }, "--port must be a number" },
         { { "--gemini-model", "../../v1/files" }, "--gemini-model may hold only" },
         { { "--translate-url", "file:///tmp/x" }, "--translate-url must be an http or https address" },
+        { { "--gemini-url", "ftp://127.0.0.1/" }, "--gemini-url must be an http or https address" },
         { { "--audio-host", "https://cdn.example/" }, "--audio-host takes a host name" },
         { { "--translate-key-file", "/nonexistent/key" }, "cannot read /nonexistent/key" },
         { { "--bogus" }, "Unknown option" },
@@ -71,7 +73,7 @@ TEST(ServerProcess, StartsAnswersAndStopsOnSigterm)
 {
     QProcess process;
     process.setProgram(QStringLiteral(SORVANTEL_SERVER_BINARY));
-    process.setArguments({ "--port", "0" });
+    process.setArguments({ "--port", "0", "--verbose" });
     process.start();
     ASSERT_TRUE(process.waitForStarted());
     QByteArray line;
@@ -84,6 +86,8 @@ TEST(ServerProcess, StartsAnswersAndStopsOnSigterm)
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 200);
     EXPECT_NE(result->body.find(R"("word":"goose")"), std::string::npos);
+    // A decoded path with a line break and a terminal escape in it.
+    EXPECT_EQ(client.Get("/lookup/a%0Ab%1B%5B2J?accent=uk")->status, 400);
 
     ::kill(pid_t(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -91,6 +95,12 @@ TEST(ServerProcess, StartsAnswersAndStopsOnSigterm)
     EXPECT_EQ(process.exitCode(), 0);
     const QByteArray log = process.readAllStandardError();
     EXPECT_TRUE(log.contains("loaded")) << log.toStdString();
+    // The log names routes, never the words looked up, and stays one line a request.
+    EXPECT_TRUE(log.contains("sorvantel-server: GET /lookup 200\n")) << log.toStdString();
+    EXPECT_TRUE(log.contains("sorvantel-server: GET /lookup 400\n")) << log.toStdString();
+    EXPECT_FALSE(log.contains("geese")) << log.toStdString();
+    EXPECT_FALSE(log.contains('\x1b')) << log.toStdString();
+    EXPECT_FALSE(log.contains("\nb")) << log.toStdString();
 }
 
 TEST(ServerProcess, ExplainsMissingDataAndExits)
