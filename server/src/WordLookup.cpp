@@ -47,10 +47,15 @@ QString WordLookup::pageUrl(const QString& lemma)
         + QString::fromLatin1(QUrl::toPercentEncoding(slug, "-'"));
 }
 
-std::optional<Espeak::Accent> WordLookup::accentOf(const QString& code, Reply* refusal) const
+std::optional<Espeak::Accent> WordLookup::checkRequest(const QString& word, const QString& accentCode, Reply* refusal)
 {
+    const QString reason = invalidWordReason(word);
+    if (!reason.isEmpty()) {
+        *refusal = Envelope::failure(400, reason);
+        return std::nullopt;
+    }
     // No accent at all means the default one.
-    const auto accent = Espeak::accentFromCode(code.isEmpty() ? QStringLiteral("uk") : code);
+    const auto accent = Espeak::accentFromCode(accentCode.isEmpty() ? QStringLiteral("uk") : accentCode);
     if (!accent)
         *refusal = Envelope::failure(400, QStringLiteral("The accent must be “uk” or “us”."));
     return accent;
@@ -58,11 +63,8 @@ std::optional<Espeak::Accent> WordLookup::accentOf(const QString& code, Reply* r
 
 Reply WordLookup::lookup(const QString& word, const QString& accentCode)
 {
-    const QString reason = invalidWordReason(word);
-    if (!reason.isEmpty())
-        return Envelope::failure(400, reason);
     Reply refusal;
-    const auto accent = accentOf(accentCode, &refusal);
+    const auto accent = checkRequest(word, accentCode, &refusal);
     if (!accent)
         return refusal;
     const QString accentText = *accent == Espeak::Accent::British ? QStringLiteral("uk") : QStringLiteral("us");
@@ -102,11 +104,8 @@ Reply WordLookup::lookup(const QString& word, const QString& accentCode)
 
 Reply WordLookup::pronunciation(const QString& word, const QString& accentCode)
 {
-    const QString reason = invalidWordReason(word);
-    if (!reason.isEmpty())
-        return Envelope::failure(400, reason);
     Reply refusal;
-    const auto accent = accentOf(accentCode, &refusal);
+    const auto accent = checkRequest(word, accentCode, &refusal);
     if (!accent)
         return refusal;
     if (!m_espeak)

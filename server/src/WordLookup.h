@@ -31,7 +31,9 @@ public:
     static QString invalidWordReason(const QString& word);
 
 private:
-    std::optional<Espeak::Accent> accentOf(const QString& code, Reply* refusal) const;
+    // The accent of a request whose word and accent are acceptable; otherwise
+    // none, with the refusal to send.
+    static std::optional<Espeak::Accent> checkRequest(const QString& word, const QString& accentCode, Reply* refusal);
 
     const WordNet& m_wordNet;
     Espeak* m_espeak;
