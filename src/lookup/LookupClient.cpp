@@ -86,6 +86,13 @@ QNetworkRequest LookupClient::prepare(const QUrl& url) const
     return request;
 }
 
+QNetworkRequest LookupClient::prepareJson(const QUrl& url) const
+{
+    QNetworkRequest request = prepare(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    return request;
+}
+
 QCoro::Task<LookupResult<DictionaryEntry>> LookupClient::lookup(
     QString word, QString accent, std::shared_ptr<Cancellation> cancellation) const
 {
@@ -102,8 +109,7 @@ QCoro::Task<LookupResult<DictionaryEntry>> LookupClient::lookup(
 QCoro::Task<LookupResult<TranslationResult>> LookupClient::translate(
     QString text, QString target, std::shared_ptr<Cancellation> cancellation) const
 {
-    QNetworkRequest httpRequest = prepare(endpoint(QStringLiteral("translate")));
-    httpRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    const QNetworkRequest httpRequest = prepareJson(endpoint(QStringLiteral("translate")));
     QJsonObject body;
     body.insert(QLatin1String("text"), text);
     body.insert(QLatin1String("target"), target);
@@ -113,8 +119,7 @@ QCoro::Task<LookupResult<TranslationResult>> LookupClient::translate(
 QCoro::Task<LookupResult<RefineResult>> LookupClient::refine(
     QString text, QString prompt, std::shared_ptr<Cancellation> cancellation) const
 {
-    QNetworkRequest httpRequest = prepare(endpoint(QStringLiteral("refine")));
-    httpRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    const QNetworkRequest httpRequest = prepareJson(endpoint(QStringLiteral("refine")));
     QJsonObject body;
     body.insert(QLatin1String("text"), text);
     const QString trimmedPrompt = prompt.trimmed();

@@ -45,6 +45,8 @@ public:
 private:
     QUrl endpoint(const QString& path) const;
     QNetworkRequest prepare(const QUrl& url) const;
+    // A request whose body is JSON.
+    QNetworkRequest prepareJson(const QUrl& url) const;
 
     template <typename T>
     static QCoro::Task<LookupResult<T>> request(
