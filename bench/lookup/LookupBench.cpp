@@ -33,8 +33,7 @@ Stats stats(std::vector<double> samples)
     return { samples[samples.size() / 2], samples[samples.size() * 95 / 100] };
 }
 
-template <typename F>
-Stats timeEach(int runs, F&& work)
+template <typename F> Stats timeEach(int runs, F&& work)
 {
     std::vector<double> samples;
     samples.reserve(size_t(runs));
@@ -67,7 +66,8 @@ public:
     explicit StreamingServer(qint64 bytes)
         : m_bytes(bytes)
     {
-        static const QByteArray prefix = R"({"success": true, "data": {"word": "run", "accent": "uk", "definition": ")";
+        static const QByteArray prefix
+            = R"({"success": true, "data": {"word": "run", "accent": "uk", "definition": ")";
         static const QByteArray suffix = R"("}})";
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -92,7 +92,8 @@ public:
                 if (*started)
                     return;
                 *started = true;
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n");
+                socket->write(
+                    "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n");
                 socket->write(prefix);
                 pump();
             });
@@ -127,8 +128,8 @@ void decoding()
 void roundTrips()
 {
     TestHttpServer server;
-    server.answer(TestHttpServer::Response { 200,
-        R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": "r\u028cn"}})" });
+    server.answer(TestHttpServer::Response {
+        200, R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": "r\u028cn"}})" });
     const LookupClient client(server.url());
     row("lookup round trip on loopback", timeEach(500, [&](int) {
         if (!awaitTask(client.lookup("run", "uk")))
@@ -152,18 +153,20 @@ void largeBodies()
         const auto result = awaitTask(client.lookup("run", "uk"), 120000);
         const qint64 ms = timer.elapsed();
         std::printf("%-52s %6lld ms   peak RSS +%ld KiB   (%s)\n",
-            bytes > LookupClient::maxBodyBytes ? "256 MiB body, refused at 8 MiB" : "8 MiB body, received and decoded",
+            bytes > LookupClient::maxBodyBytes ? "256 MiB body, refused at 8 MiB"
+                                               : "8 MiB body, received and decoded",
             ms, peakRssKiB() - before,
-            !result ? "no answer" : *result ? "accepted" : qPrintable(result->error().message()));
+            !result       ? "no answer"
+                : *result ? "accepted"
+                          : qPrintable(result->error().message()));
     }
 }
 
 void keyStore()
 {
     GeminiKeyManager::remove();
-    row("GeminiKeyManager::save (gnome-keyring)", timeEach(100, [](int i) {
-        GeminiKeyManager::save(QStringLiteral("AIzaBenchKey-%1").arg(i));
-    }));
+    row("GeminiKeyManager::save (gnome-keyring)",
+        timeEach(100, [](int i) { GeminiKeyManager::save(QStringLiteral("AIzaBenchKey-%1").arg(i)); }));
     row("GeminiKeyManager::read (gnome-keyring)", timeEach(100, [](int) {
         if (!GeminiKeyManager::read())
             std::abort();

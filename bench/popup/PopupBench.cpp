@@ -61,7 +61,8 @@ int main(int argc, char** argv)
     view->hostIn(&window, false);
     window.show();
     QCoreApplication::processEvents();
-    std::printf("%-58s %10ld KB\n", "resident memory of the view and its window", residentKilobytes() - before);
+    std::printf(
+        "%-58s %10ld KB\n", "resident memory of the view and its window", residentKilobytes() - before);
 
     measure("word lookup: reset, translation, entry, fitting size", 200, [&] {
         model.reset(QStringLiteral("serendipity"), PopupMode::translate, true);

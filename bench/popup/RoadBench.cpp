@@ -22,11 +22,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
-#include <functional>
 #include <algorithm>
 #include <cstdio>
-#include <QTimer>
+#include <functional>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -45,7 +45,10 @@ private:
 namespace {
 
 QElapsedTimer g_clock;
-double nowMs() { return g_clock.nsecsElapsed() / 1e6; }
+double nowMs()
+{
+    return g_clock.nsecsElapsed() / 1e6;
+}
 
 struct Stats {
     double p50, p95, max;
@@ -129,7 +132,8 @@ QByteArray translationAnswer(const QString& text)
 {
     const QJsonObject data { { "text", text }, { "translated", "translated " + text },
         { "sourceLanguage", "en" }, { "targetLanguage", "ru" } };
-    return QJsonDocument(QJsonObject { { "success", true }, { "data", data } }).toJson(QJsonDocument::Compact);
+    return QJsonDocument(QJsonObject { { "success", true }, { "data", data } })
+        .toJson(QJsonDocument::Compact);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "X11SelectionOwner.h"
 #include "X11SelectionReader.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -20,7 +21,6 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QClipboard>
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
@@ -129,10 +129,10 @@ void measure(const QString& kind, int runs)
         restored->own(*last);
         const qint64 ownMs = clock.elapsed();
         std::unique_ptr<X11SelectionReader> reader = X11SelectionReader::open();
-        const auto [readMs, readBack] = timed([&](auto done) {
-            reader->readContents(SelectionReader::Selection::clipboard, done);
-        });
-        std::printf("  restore (take ownership): %lld ms; reading it all back through the server: %lld ms (%s)\n",
+        const auto [readMs, readBack]
+            = timed([&](auto done) { reader->readContents(SelectionReader::Selection::clipboard, done); });
+        std::printf(
+            "  restore (take ownership): %lld ms; reading it all back through the server: %lld ms (%s)\n",
             ownMs, readMs, readBack == last ? "identical" : "DIFFERENT");
     }
     owner.kill();
@@ -150,7 +150,8 @@ int main(int argc, char** argv)
     const int runs = args.value(1) == "--runs" ? std::max(1, args.value(2).toInt()) : 3;
 
     std::printf("Clipboard snapshot cost (bounds: %lld ms per format, %lld ms in all)\n",
-        qint64(X11SelectionReader::formatTimeout.count()), qint64(X11SelectionReader::contentsTimeout.count()));
+        qint64(X11SelectionReader::formatTimeout.count()),
+        qint64(X11SelectionReader::contentsTimeout.count()));
     for (const QString kind : { "screenshot", "photo" })
         measure(kind, runs);
 

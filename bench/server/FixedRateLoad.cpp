@@ -50,14 +50,16 @@ int main(int argc, char** argv)
             client.set_keep_alive(true);
             client.set_read_timeout(std::chrono::seconds(10));
             for (long i = t; i < total; i += connections) {
-                const auto scheduled = start + std::chrono::duration_cast<Clock::duration>(interval * double(i));
+                const auto scheduled
+                    = start + std::chrono::duration_cast<Clock::duration>(interval * double(i));
                 std::this_thread::sleep_until(scheduled);
                 const auto& word = words[std::size_t(i) % words.size()];
                 const auto result = client.Get("/lookup/" + word + "?accent=" + (i % 2 ? "us" : "uk"));
                 const auto done = Clock::now();
                 if (!result || (result->status != 200 && result->status != 404))
                     ++errors;
-                latencies[std::size_t(t)].push_back(std::chrono::duration<double, std::milli>(done - scheduled).count());
+                latencies[std::size_t(t)].push_back(
+                    std::chrono::duration<double, std::milli>(done - scheduled).count());
             }
         });
     }
@@ -71,8 +73,8 @@ int main(int argc, char** argv)
     std::sort(all.begin(), all.end());
     auto at = [&](double p) { return all[std::min(all.size() - 1, std::size_t(p * double(all.size())))]; };
     std::printf("requests %zu in %.1f s (%.0f/s achieved, %.0f/s asked), errors %ld\n", all.size(), elapsed,
-                double(all.size()) / elapsed, rate, errors.load());
-    std::printf("latency ms: p50 %.3f  p90 %.3f  p99 %.3f  p99.9 %.3f  max %.3f\n", at(0.50), at(0.90), at(0.99),
-                at(0.999), all.back());
+        double(all.size()) / elapsed, rate, errors.load());
+    std::printf("latency ms: p50 %.3f  p90 %.3f  p99 %.3f  p99.9 %.3f  max %.3f\n", at(0.50), at(0.90),
+        at(0.99), at(0.999), all.back());
     return errors.load() == 0 ? 0 : 1;
 }

@@ -66,18 +66,15 @@ AddressClass classifyV4(const std::uint8_t* b)
     };
     static const Range ranges[] = {
         { { 0 }, 8, AddressClass::Unspecified }, // "this network"
-        { { 10 }, 8, AddressClass::Private },
-        { { 100, 64 }, 10, AddressClass::Private }, // carrier-grade NAT
-        { { 127 }, 8, AddressClass::Loopback },
-        { { 169, 254 }, 16, AddressClass::LinkLocal },
+        { { 10 }, 8, AddressClass::Private }, { { 100, 64 }, 10, AddressClass::Private }, // carrier-grade NAT
+        { { 127 }, 8, AddressClass::Loopback }, { { 169, 254 }, 16, AddressClass::LinkLocal },
         { { 172, 16 }, 12, AddressClass::Private },
         { { 192, 0, 0 }, 24, AddressClass::Reserved }, // protocol assignments
         { { 192, 0, 2 }, 24, AddressClass::Reserved }, // documentation
         { { 192, 88, 99 }, 24, AddressClass::Reserved }, // 6to4 relay anycast
         { { 192, 168 }, 16, AddressClass::Private },
         { { 198, 18 }, 15, AddressClass::Reserved }, // benchmarking
-        { { 198, 51, 100 }, 24, AddressClass::Reserved },
-        { { 203, 0, 113 }, 24, AddressClass::Reserved },
+        { { 198, 51, 100 }, 24, AddressClass::Reserved }, { { 203, 0, 113 }, 24, AddressClass::Reserved },
         { { 224 }, 4, AddressClass::Multicast },
         { { 240 }, 4, AddressClass::Reserved }, // includes 255.255.255.255
     };

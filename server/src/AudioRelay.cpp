@@ -2,8 +2,8 @@
 #include "AudioRelay.h"
 
 #include <QUrl>
-#include <httplib.h>
 #include <cstring>
+#include <httplib.h>
 #include <netdb.h>
 #include <sys/socket.h>
 
@@ -69,7 +69,8 @@ bool AudioRelay::isAudioType(const std::string& contentType)
 
 bool AudioRelay::isOwnOrigin(const HttpUrl& url) const
 {
-    return url.scheme == QLatin1String("http") && url.host == m_config.ownHost.toLower() && url.port == m_config.ownPort;
+    return url.scheme == QLatin1String("http") && url.host == m_config.ownHost.toLower()
+        && url.port == m_config.ownPort;
 }
 
 AudioRelay::Decision AudioRelay::check(const QString& address) const
@@ -115,8 +116,9 @@ AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
     for (const IpAddress& address : addresses) {
         const AddressClass addressClass = AddressPolicy::classify(address);
         if (addressClass != AddressClass::Public) {
-            decision.reason = QString::fromLatin1(literal ? "%1 is a %2 address" : "%1 resolves to a %2 address")
-                                  .arg(url.host, AddressPolicy::name(addressClass));
+            decision.reason
+                = QString::fromLatin1(literal ? "%1 is a %2 address" : "%1 resolves to a %2 address")
+                      .arg(url.host, AddressPolicy::name(addressClass));
             return decision;
         }
     }
@@ -139,7 +141,8 @@ Reply AudioRelay::fetch(const QString& source) const
         if (decision.kind == Decision::Kind::Own && m_localFetch) {
             Reply reply = m_localFetch(*url);
             if (reply.status == 200 && reply.body.size() > qsizetype(m_config.maxBytes))
-                return Envelope::failure(502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
+                return Envelope::failure(
+                    502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
             return reply;
         }
 
@@ -185,11 +188,13 @@ Reply AudioRelay::fetch(const QString& source) const
                 return true;
             });
         if (tooLarge)
-            return Envelope::failure(502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
+            return Envelope::failure(
+                502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
         if (tooSlow || (!response && response.error() == httplib::Error::Read))
             return Envelope::failure(504, QStringLiteral("The recording did not arrive in time."));
         if (!response)
-            return Envelope::failure(502, QStringLiteral("Could not fetch the recording from %1.").arg(url->host));
+            return Envelope::failure(
+                502, QStringLiteral("Could not fetch the recording from %1.").arg(url->host));
 
         const int status = response->status;
         if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
@@ -200,7 +205,8 @@ Reply AudioRelay::fetch(const QString& source) const
             continue;
         }
         if (status != 200)
-            return Envelope::failure(502, QStringLiteral("The recording's server answered HTTP %1.").arg(status));
+            return Envelope::failure(
+                502, QStringLiteral("The recording's server answered HTTP %1.").arg(status));
         contentType = response->get_header_value("Content-Type");
         if (contentType.empty())
             contentType = "application/octet-stream";

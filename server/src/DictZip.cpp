@@ -125,7 +125,7 @@ std::optional<DictZip> DictZip::fromBytes(std::string bytes, QString* error)
         // The uncompressed size is the gzip trailer's ISIZE (mod 2^32).
         const std::size_t n = bytes.size();
         dict.m_textSize = std::uint32_t(std::uint8_t(bytes[n - 4]) | (std::uint8_t(bytes[n - 3]) << 8)
-                                        | (std::uint8_t(bytes[n - 2]) << 16) | (std::uint32_t(std::uint8_t(bytes[n - 1])) << 24));
+            | (std::uint8_t(bytes[n - 2]) << 16) | (std::uint32_t(std::uint8_t(bytes[n - 1])) << 24));
         dict.m_bytes = std::move(bytes);
         return dict;
     }

@@ -95,14 +95,15 @@ std::optional<DictdDictionary> DictdDictionary::load(const QString& basePath, QS
             *error = QStringLiteral("cannot read %1").arg(dictPath);
         return std::nullopt;
     }
-    auto result = fromData(std::string_view(indexText.constData(), std::size_t(indexText.size())), std::move(dictBytes),
-                           error);
+    auto result = fromData(
+        std::string_view(indexText.constData(), std::size_t(indexText.size())), std::move(dictBytes), error);
     if (!result && error)
         *error = QStringLiteral("%1: %2").arg(basePath, *error);
     return result;
 }
 
-std::optional<DictdDictionary> DictdDictionary::fromData(std::string_view index, std::string dictBytes, QString* error)
+std::optional<DictdDictionary> DictdDictionary::fromData(
+    std::string_view index, std::string dictBytes, QString* error)
 {
     auto text = DictZip::fromBytes(std::move(dictBytes), error);
     if (!text)
@@ -131,7 +132,8 @@ std::optional<DictdDictionary> DictdDictionary::fromData(std::string_view index,
         }
         std::size_t tab3 = line.find('\t', tab2 + 1);
         const auto offset = decodeNumber(line.substr(tab1 + 1, tab2 - tab1 - 1));
-        const auto length = decodeNumber(line.substr(tab2 + 1, tab3 == std::string_view::npos ? std::string_view::npos : tab3 - tab2 - 1));
+        const auto length = decodeNumber(
+            line.substr(tab2 + 1, tab3 == std::string_view::npos ? std::string_view::npos : tab3 - tab2 - 1));
         if (!offset || !length || *length > 0xffffffffu) {
             ++bad;
             continue;
@@ -139,8 +141,8 @@ std::optional<DictdDictionary> DictdDictionary::fromData(std::string_view index,
         const std::string key = normalise(line.substr(0, tab1));
         if (key.empty() || isMetadataKey(key))
             continue;
-        dictionary.m_entries.push_back({ std::uint32_t(dictionary.m_keys.size()), std::uint32_t(key.size()), *offset,
-                                         std::uint32_t(*length) });
+        dictionary.m_entries.push_back({ std::uint32_t(dictionary.m_keys.size()), std::uint32_t(key.size()),
+            *offset, std::uint32_t(*length) });
         dictionary.m_keys += key;
     }
     if (dictionary.m_entries.empty()) {
@@ -150,7 +152,7 @@ std::optional<DictdDictionary> DictdDictionary::fromData(std::string_view index,
         return std::nullopt;
     }
     std::stable_sort(dictionary.m_entries.begin(), dictionary.m_entries.end(),
-                     [&](const Entry& a, const Entry& b) { return dictionary.keyOf(a) < dictionary.keyOf(b); });
+        [&](const Entry& a, const Entry& b) { return dictionary.keyOf(a) < dictionary.keyOf(b); });
     dictionary.m_entries.shrink_to_fit();
     dictionary.m_keys.shrink_to_fit();
     return dictionary;
@@ -188,7 +190,8 @@ void DictdDictionary::forEachEntry(const std::function<void(std::string_view, st
     inFileOrder.reserve(m_entries.size());
     for (const Entry& entry : m_entries)
         inFileOrder.push_back(&entry);
-    std::sort(inFileOrder.begin(), inFileOrder.end(), [](const Entry* a, const Entry* b) { return a->offset < b->offset; });
+    std::sort(inFileOrder.begin(), inFileOrder.end(),
+        [](const Entry* a, const Entry* b) { return a->offset < b->offset; });
     for (const Entry* entry : inFileOrder) {
         if (entry->offset >= all.size())
             continue;

@@ -17,7 +17,8 @@ public:
     // Loads `<base>.index` and `<base>.dict.dz` (or `<base>.dict`).
     static std::optional<DictdDictionary> load(const QString& basePath, QString* error);
     // From an index text and a dictionary file's bytes (tests).
-    static std::optional<DictdDictionary> fromData(std::string_view index, std::string dictBytes, QString* error);
+    static std::optional<DictdDictionary> fromData(
+        std::string_view index, std::string dictBytes, QString* error);
 
     // The texts of every entry under `headword`, in the order of the index.
     std::vector<std::string> entries(const QString& headword) const;
@@ -42,7 +43,10 @@ private:
         std::uint64_t offset;
         std::uint32_t length;
     };
-    std::string_view keyOf(const Entry& entry) const { return { m_keys.data() + entry.keyOffset, entry.keyLength }; }
+    std::string_view keyOf(const Entry& entry) const
+    {
+        return { m_keys.data() + entry.keyOffset, entry.keyLength };
+    }
     std::pair<std::size_t, std::size_t> range(std::string_view key) const;
 
     DictZip m_text;

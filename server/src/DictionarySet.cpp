@@ -40,10 +40,29 @@ std::vector<Candidate> candidatesIn(const QDir& dir)
 QString DictionarySet::languageCode(const QString& iso639_3)
 {
     static const std::map<QString, QString> codes = {
-        { "eng", "en" }, { "rus", "ru" }, { "ukr", "uk" }, { "spa", "es" }, { "fra", "fr" }, { "deu", "de" },
-        { "ita", "it" }, { "por", "pt" }, { "pol", "pl" }, { "tur", "tr" }, { "nld", "nl" }, { "swe", "sv" },
-        { "ces", "cs" }, { "ell", "el" }, { "heb", "he" }, { "ara", "ar" }, { "hin", "hi" }, { "vie", "vi" },
-        { "ind", "id" }, { "jpn", "ja" }, { "kor", "ko" }, { "zho", "zh-CN" }, { "cmn", "zh-CN" },
+        { "eng", "en" },
+        { "rus", "ru" },
+        { "ukr", "uk" },
+        { "spa", "es" },
+        { "fra", "fr" },
+        { "deu", "de" },
+        { "ita", "it" },
+        { "por", "pt" },
+        { "pol", "pl" },
+        { "tur", "tr" },
+        { "nld", "nl" },
+        { "swe", "sv" },
+        { "ces", "cs" },
+        { "ell", "el" },
+        { "heb", "he" },
+        { "ara", "ar" },
+        { "hin", "hi" },
+        { "vie", "vi" },
+        { "ind", "id" },
+        { "jpn", "ja" },
+        { "kor", "ko" },
+        { "zho", "zh-CN" },
+        { "cmn", "zh-CN" },
     };
     const auto found = codes.find(iso639_3);
     return found == codes.end() ? QString() : found->second;
@@ -59,13 +78,15 @@ DictionarySet DictionarySet::load(const QString& dirPath, QStringList* warnings)
         return set;
     }
     // The files are independent: read and index them on all cores.
-    std::vector<std::pair<Candidate, std::future<std::pair<std::unique_ptr<DictdDictionary>, QString>>>> pending;
+    std::vector<std::pair<Candidate, std::future<std::pair<std::unique_ptr<DictdDictionary>, QString>>>>
+        pending;
     for (const Candidate& candidate : candidatesIn(dir)) {
         const QString base = dir.filePath(candidate.name);
         pending.emplace_back(candidate, std::async(std::launch::async, [base] {
             QString error;
             auto dictionary = DictdDictionary::load(base, &error);
-            return std::pair(dictionary ? std::make_unique<DictdDictionary>(std::move(*dictionary)) : nullptr, error);
+            return std::pair(
+                dictionary ? std::make_unique<DictdDictionary>(std::move(*dictionary)) : nullptr, error);
         }));
     }
     for (auto& [candidate, future] : pending) {
@@ -75,7 +96,8 @@ DictionarySet DictionarySet::load(const QString& dirPath, QStringList* warnings)
                 warnings->append(error);
             continue;
         }
-        set.m_dictionaries.push_back({ candidate.name, candidate.from, candidate.to, candidate.format, std::move(dictionary) });
+        set.m_dictionaries.push_back(
+            { candidate.name, candidate.from, candidate.to, candidate.format, std::move(dictionary) });
     }
 
     // Reverse indexes where X → English is missing or has fewer headwords.

@@ -89,7 +89,8 @@ std::pair<int, QString> splitNumber(QString line)
     qsizetype i = 0;
     while (i < line.size() && line[i].isDigit())
         ++i;
-    if (i > 0 && i < 4 && i < line.size() && line[i] == u'.' && (i + 1 == line.size() || line[i + 1].isSpace()))
+    if (i > 0 && i < 4 && i < line.size() && line[i] == u'.'
+        && (i + 1 == line.size() || line[i + 1].isSpace()))
         return { line.left(i).toInt(), line.mid(i + 1).trimmed() };
     return { 0, line };
 }
@@ -128,7 +129,8 @@ ParsedEntry parseFreeDict(const QStringList& lines)
         auto [number, rest] = splitNumber(t);
         candidates.push_back({ number > 0, rest, rest.startsWith(u'[') });
     }
-    const bool numbered = std::any_of(candidates.begin(), candidates.end(), [](const Candidate& c) { return c.numbered; });
+    const bool numbered
+        = std::any_of(candidates.begin(), candidates.end(), [](const Candidate& c) { return c.numbered; });
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         if (numbered && !candidates[i].numbered)
             continue;
@@ -188,7 +190,8 @@ ParsedEntry parseMueller(const QStringList& lines)
         if (semicolon >= 0)
             text.truncate(semicolon);
         // "_p. от run 2", "см. riot", "= hallo": a pointer to another entry, not a translation.
-        if (text.startsWith(QStringLiteral("от ")) || text.startsWith(QStringLiteral("см.")) || text.startsWith(u'='))
+        if (text.startsWith(QStringLiteral("от ")) || text.startsWith(QStringLiteral("см."))
+            || text.startsWith(u'='))
             continue;
         const QStringList terms = EntryParser::terms(text);
         if (!terms.isEmpty())
@@ -239,7 +242,7 @@ ParsedEntry EntryParser::parse(std::string_view text, Format format)
 QString EntryParser::summarise(std::vector<ParsedEntry> entries, int maxSenses, int maxTerms)
 {
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const ParsedEntry& a, const ParsedEntry& b) { return a.weight > b.weight; });
+        [](const ParsedEntry& a, const ParsedEntry& b) { return a.weight > b.weight; });
     QSet<QString> seen;
     QStringList senses;
     for (const ParsedEntry& entry : entries) {

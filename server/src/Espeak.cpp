@@ -128,8 +128,8 @@ std::optional<QByteArray> Espeak::wav(const QString& text, Accent accent)
     if (!selectVoice(accent))
         return std::nullopt;
     g_samples = &samples;
-    const espeak_ERROR result = espeak_Synth(utf8.constData(), std::size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8, nullptr, nullptr);
+    const espeak_ERROR result = espeak_Synth(utf8.constData(), std::size_t(utf8.size()) + 1, 0, POS_CHARACTER,
+        0, espeakCHARS_UTF8, nullptr, nullptr);
     g_samples = nullptr;
     if (result != EE_OK || samples.empty())
         return std::nullopt;

@@ -11,7 +11,8 @@
 namespace {
 
 const QString kNoKey = QStringLiteral("Add your Gemini API key in Settings → Refining.");
-const QString kBadKey = QStringLiteral("Gemini did not accept the API key. Check the key in Settings → Refining.");
+const QString kBadKey
+    = QStringLiteral("Gemini did not accept the API key. Check the key in Settings → Refining.");
 
 QJsonObject textParts(const QString& text)
 {
@@ -28,7 +29,9 @@ bool mentionsInvalidKey(const QJsonObject& error)
         if (detail.toObject().value(QStringLiteral("reason")).toString() == QLatin1String("API_KEY_INVALID"))
             return true;
     }
-    return error.value(QStringLiteral("message")).toString().contains(QLatin1String("API key"), Qt::CaseInsensitive);
+    return error.value(QStringLiteral("message"))
+        .toString()
+        .contains(QLatin1String("API key"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -71,7 +74,8 @@ Reply GeminiClient::refine(const QString& text, const QString& prompt, const QSt
     if (!isPlausibleKey(apiKey))
         return Envelope::failure(401, kBadKey);
     if (!m_base || !isValidModel(m_config.model))
-        return Envelope::failure(500, QStringLiteral("The server's Gemini address or model is misconfigured."));
+        return Envelope::failure(
+            500, QStringLiteral("The server's Gemini address or model is misconfigured."));
 
     QJsonObject request;
     const QString instruction = prompt.trimmed().isEmpty() ? AppSettings::defaultRefinePrompt() : prompt;
@@ -86,10 +90,12 @@ Reply GeminiClient::refine(const QString& text, const QString& prompt, const QSt
     client.set_read_timeout(m_config.timeout);
     client.set_write_timeout(m_config.timeout);
     const httplib::Headers headers { { "x-goog-api-key", apiKey.toStdString() } };
-    const std::string path = m_base->below(QStringLiteral("/v1beta/models/%1:generateContent").arg(m_config.model));
+    const std::string path
+        = m_base->below(QStringLiteral("/v1beta/models/%1:generateContent").arg(m_config.model));
     const auto response = client.Post(path, headers, body, "application/json");
     if (!response)
-        return Envelope::failure(502, QStringLiteral("Could not reach Gemini. Check the network connection and try again."));
+        return Envelope::failure(
+            502, QStringLiteral("Could not reach Gemini. Check the network connection and try again."));
 
     const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(response->body)).object();
     const int status = response->status;
@@ -98,12 +104,15 @@ Reply GeminiClient::refine(const QString& text, const QString& prompt, const QSt
         if (status == 401 || status == 403 || (status == 400 && mentionsInvalidKey(error)))
             return Envelope::failure(401, kBadKey);
         if (status == 429)
-            return Envelope::failure(429, QStringLiteral("Your Gemini quota is used up for now. Wait a little, or check "
-                                                         "the key's plan in Google AI Studio."));
+            return Envelope::failure(429,
+                QStringLiteral("Your Gemini quota is used up for now. Wait a little, or check "
+                               "the key's plan in Google AI Studio."));
         if (status == 404)
-            return Envelope::failure(502, QStringLiteral("Gemini does not offer the model “%1”.").arg(m_config.model));
-        return Envelope::failure(502, QStringLiteral("Gemini could not rewrite the text (HTTP %1). Try again in a moment.")
-                                          .arg(status));
+            return Envelope::failure(
+                502, QStringLiteral("Gemini does not offer the model “%1”.").arg(m_config.model));
+        return Envelope::failure(502,
+            QStringLiteral("Gemini could not rewrite the text (HTTP %1). Try again in a moment.")
+                .arg(status));
     }
 
     QString refined;
@@ -115,9 +124,13 @@ Reply GeminiClient::refine(const QString& text, const QString& prompt, const QSt
     }
     refined = refined.trimmed();
     if (refined.isEmpty()) {
-        const QString blocked = answer.value(QStringLiteral("promptFeedback")).toObject().value(QStringLiteral("blockReason")).toString();
+        const QString blocked = answer.value(QStringLiteral("promptFeedback"))
+                                    .toObject()
+                                    .value(QStringLiteral("blockReason"))
+                                    .toString();
         if (!blocked.isEmpty())
-            return Envelope::failure(502, QStringLiteral("Gemini declined to rewrite this text (%1).").arg(blocked.left(40)));
+            return Envelope::failure(
+                502, QStringLiteral("Gemini declined to rewrite this text (%1).").arg(blocked.left(40)));
         return Envelope::failure(502, QStringLiteral("Gemini answered without any text."));
     }
     QJsonObject data;

@@ -127,7 +127,8 @@ QString LanguageDetector::detectLatin(const QString& text) const
     };
     // English first: a word English shares with another language is most
     // likely English in a program that translates from English.
-    static const QStringList candidates = { "en", "es", "fr", "de", "it", "pt", "pl", "tr", "nl", "sv", "cs", "vi", "id" };
+    static const QStringList candidates
+        = { "en", "es", "fr", "de", "it", "pt", "pl", "tr", "nl", "sv", "cs", "vi", "id" };
 
     // The whole phrase first, then a vote of its words.
     for (const QString& code : candidates) {

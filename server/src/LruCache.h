@@ -10,8 +10,7 @@
 // A map bounded by entry count and by the total cost (bytes) of its entries
 // that forgets the least recently used ones; safe to share between the
 // server's worker threads.
-template <typename Key, typename Value, typename Hash = std::hash<Key>>
-class LruCache {
+template <typename Key, typename Value, typename Hash = std::hash<Key>> class LruCache {
 public:
     explicit LruCache(std::size_t capacity, std::size_t maxCost = std::numeric_limits<std::size_t>::max())
         : m_capacity(capacity)

@@ -11,7 +11,8 @@ std::optional<Reply> RequestGuard::checkHost(std::string_view host) const
 {
     if (QString::fromUtf8(host.data(), qsizetype(host.size())).trimmed().toLower() == m_ownAuthority)
         return std::nullopt;
-    return Envelope::failure(403, QStringLiteral("This server answers only requests addressed to %1.").arg(m_ownAuthority));
+    return Envelope::failure(
+        403, QStringLiteral("This server answers only requests addressed to %1.").arg(m_ownAuthority));
 }
 
 std::optional<Reply> RequestGuard::checkCaller(std::string_view origin, std::string_view fetchSite) const
@@ -31,10 +32,12 @@ std::optional<Reply> RequestGuard::checkJsonBody(std::string_view contentType)
     type = type.left(type.indexOf(u';')).trimmed().toLower();
     if (type == QLatin1String("application/json"))
         return std::nullopt;
-    return Envelope::failure(415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
+    return Envelope::failure(
+        415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
 }
 
-std::optional<Reply> RequestGuard::checkBodyEncoding(bool hasTransferEncoding, std::string_view contentEncoding)
+std::optional<Reply> RequestGuard::checkBodyEncoding(
+    bool hasTransferEncoding, std::string_view contentEncoding)
 {
     bool plain = !hasTransferEncoding;
     const QString codings = QString::fromUtf8(contentEncoding.data(), qsizetype(contentEncoding.size()));
@@ -45,5 +48,6 @@ std::optional<Reply> RequestGuard::checkBodyEncoding(bool hasTransferEncoding, s
     }
     if (plain)
         return std::nullopt;
-    return Envelope::failure(415, QStringLiteral("The request body must be sent uncompressed, with a Content-Length."));
+    return Envelope::failure(
+        415, QStringLiteral("The request body must be sent uncompressed, with a Content-Length."));
 }

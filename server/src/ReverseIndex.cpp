@@ -42,7 +42,8 @@ void ReverseIndex::add(const DictdDictionary& englishToX, EntryParser::Format fo
 void ReverseIndex::finish()
 {
     for (auto& [term, hits] : m_terms) {
-        std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.rank < b.rank; });
+        std::stable_sort(
+            hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.rank < b.rank; });
         // A term that dozens of headwords mention is too vague to translate back.
         if (hits.size() > 8)
             hits.resize(8);

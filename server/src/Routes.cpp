@@ -4,7 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
-Routes::Routes(WordLookup& lookup, const Translator& translator, const GeminiClient& gemini, const AudioRelay& relay)
+Routes::Routes(
+    WordLookup& lookup, const Translator& translator, const GeminiClient& gemini, const AudioRelay& relay)
     : m_lookup(lookup)
     , m_translator(translator)
     , m_gemini(gemini)
@@ -12,15 +13,16 @@ Routes::Routes(WordLookup& lookup, const Translator& translator, const GeminiCli
 {
 }
 
-std::variant<QJsonObject, Reply> Routes::parseObject(const QByteArray& body, const QStringList& required,
-                                                     const QStringList& optional)
+std::variant<QJsonObject, Reply> Routes::parseObject(
+    const QByteArray& body, const QStringList& required, const QStringList& optional)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError)
-        return Envelope::failure(400, QStringLiteral("The request body is not valid JSON (%1 at byte %2).")
-                                          .arg(error.errorString())
-                                          .arg(error.offset));
+        return Envelope::failure(400,
+            QStringLiteral("The request body is not valid JSON (%1 at byte %2).")
+                .arg(error.errorString())
+                .arg(error.offset));
     if (!document.isObject())
         return Envelope::failure(400, QStringLiteral("The request body must be a JSON object."));
     const QJsonObject object = document.object();
@@ -52,10 +54,12 @@ Reply Routes::forStatus(int status)
     case 414:
         return Envelope::failure(414, QStringLiteral("The request address is too long."));
     case 415:
-        return Envelope::failure(415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
+        return Envelope::failure(
+            415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
     default:
-        return Envelope::failure(status, status >= 500 ? QStringLiteral("Internal server error.")
-                                                       : QStringLiteral("Request refused (HTTP %1).").arg(status));
+        return Envelope::failure(status,
+            status >= 500 ? QStringLiteral("Internal server error.")
+                          : QStringLiteral("Request refused (HTTP %1).").arg(status));
     }
 }
 
@@ -96,24 +100,25 @@ Reply Routes::translate(const QByteArray& body) const
     if (auto* refusal = std::get_if<Reply>(&parsed))
         return *refusal;
     const QJsonObject& object = std::get<QJsonObject>(parsed);
-    return m_translator.translate(object.value(QStringLiteral("text")).toString(),
-                                  object.value(QStringLiteral("target")).toString());
+    return m_translator.translate(
+        object.value(QStringLiteral("text")).toString(), object.value(QStringLiteral("target")).toString());
 }
 
 Reply Routes::refine(const QByteArray& body) const
 {
-    auto parsed = parseObject(body, { QStringLiteral("text") }, { QStringLiteral("prompt"), QStringLiteral("apiKey") });
+    auto parsed = parseObject(
+        body, { QStringLiteral("text") }, { QStringLiteral("prompt"), QStringLiteral("apiKey") });
     if (auto* refusal = std::get_if<Reply>(&parsed))
         return *refusal;
     const QJsonObject& object = std::get<QJsonObject>(parsed);
     return m_gemini.refine(object.value(QStringLiteral("text")).toString(),
-                           object.value(QStringLiteral("prompt")).toString(),
-                           object.value(QStringLiteral("apiKey")).toString());
+        object.value(QStringLiteral("prompt")).toString(), object.value(QStringLiteral("apiKey")).toString());
 }
 
 Reply Routes::audio(const QString& source) const
 {
     if (source.isEmpty())
-        return Envelope::failure(400, QStringLiteral("The request needs “src”, the address of the recording."));
+        return Envelope::failure(
+            400, QStringLiteral("The request needs “src”, the address of the recording."));
     return m_relay.fetch(source);
 }

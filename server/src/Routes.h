@@ -18,7 +18,8 @@
 // layer (Server) only moves bytes in and out.
 class Routes {
 public:
-    Routes(WordLookup& lookup, const Translator& translator, const GeminiClient& gemini, const AudioRelay& relay);
+    Routes(WordLookup& lookup, const Translator& translator, const GeminiClient& gemini,
+        const AudioRelay& relay);
 
     Reply lookup(const QString& word, const QString& accent);
     Reply pronunciation(const QString& word, const QString& accent);
@@ -28,8 +29,8 @@ public:
 
     // A JSON object with the named string members (optional ones may be
     // absent or null), or the 400 reply that says what is wrong with it.
-    static std::variant<QJsonObject, Reply> parseObject(const QByteArray& body, const QStringList& required,
-                                                        const QStringList& optional);
+    static std::variant<QJsonObject, Reply> parseObject(
+        const QByteArray& body, const QStringList& required, const QStringList& optional);
     // The envelope for a refusal that reached no handler (unknown route, oversized body...).
     static Reply forStatus(int status);
     // The route a request path belongs to ("/lookup"), or null when it is

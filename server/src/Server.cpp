@@ -34,7 +34,8 @@ QString fromStd(const std::string& text)
 
 } // namespace
 
-Server::Server(ServerOptions options, const WordNet& wordNet, const DictionarySet& dictionaries, Espeak* espeak)
+Server::Server(
+    ServerOptions options, const WordNet& wordNet, const DictionarySet& dictionaries, Espeak* espeak)
     : m_options(std::move(options))
     , m_wordNet(wordNet)
     , m_dictionaries(dictionaries)
@@ -68,7 +69,7 @@ bool Server::bind(QString* error)
     m_http->set_tcp_nodelay(true);
     m_http->set_write_timeout(std::chrono::seconds(10));
     m_http->set_default_headers({ { "X-Content-Type-Options", "nosniff" },
-                                  { "Content-Security-Policy", "default-src 'none'; sandbox" } });
+        { "Content-Security-Policy", "default-src 'none'; sandbox" } });
 
     const std::string host = m_options.host.toStdString();
     if (m_options.port == 0) {
@@ -87,8 +88,8 @@ bool Server::bind(QString* error)
     const QString authority = m_options.authority(m_port);
     const QString origin = QStringLiteral("http://") + authority;
     m_lookup = std::make_unique<WordLookup>(m_wordNet, m_espeak, origin);
-    m_provider = std::make_unique<TranslationProvider>(
-        TranslationProvider::Config { m_options.translateUrl, m_options.translateKey, std::chrono::seconds(30) });
+    m_provider = std::make_unique<TranslationProvider>(TranslationProvider::Config {
+        m_options.translateUrl, m_options.translateKey, std::chrono::seconds(30) });
     m_translator = std::make_unique<Translator>(m_dictionaries, m_wordNet, *m_provider);
     m_gemini = std::make_unique<GeminiClient>(
         GeminiClient::Config { m_options.geminiUrl, m_options.geminiModel, std::chrono::seconds(45) });
@@ -103,7 +104,8 @@ bool Server::bind(QString* error)
     m_relay = std::make_unique<AudioRelay>(relay, [this](const HttpUrl& url) {
         const QUrl parsed(QStringLiteral("http://localhost") + url.target);
         const QString word = parsed.path(QUrl::FullyDecoded).mid(int(qstrlen("/pronunciation/")));
-        return m_routes->pronunciation(word, QUrlQuery(parsed).queryItemValue(QStringLiteral("accent"), QUrl::FullyDecoded));
+        return m_routes->pronunciation(
+            word, QUrlQuery(parsed).queryItemValue(QStringLiteral("accent"), QUrl::FullyDecoded));
     });
     m_routes = std::make_unique<Routes>(*m_lookup, *m_translator, *m_gemini, *m_relay);
     m_guard = std::make_unique<RequestGuard>(authority);
@@ -118,10 +120,12 @@ void Server::installRoutes()
     http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
         auto refusal = m_guard->checkHost(req.get_header_value("Host"));
         if (!refusal)
-            refusal = m_guard->checkCaller(req.get_header_value("Origin"), req.get_header_value("Sec-Fetch-Site"));
+            refusal = m_guard->checkCaller(
+                req.get_header_value("Origin"), req.get_header_value("Sec-Fetch-Site"));
         if (!refusal)
             refusal = RequestGuard::checkBodyEncoding(req.has_header("Transfer-Encoding"), {});
-        for (auto [coding, end] = req.headers.equal_range("Content-Encoding"); !refusal && coding != end; ++coding)
+        for (auto [coding, end] = req.headers.equal_range("Content-Encoding"); !refusal && coding != end;
+             ++coding)
             refusal = RequestGuard::checkBodyEncoding(false, coding->second);
         const char* route = Routes::routeOf(req.path);
         if (!refusal && route && !Routes::allowsMethod(route, req.method))
@@ -156,12 +160,13 @@ void Server::installRoutes()
 
     // Refusals that reach no handler (unknown route, oversized or malformed
     // request) still answer with an envelope.
-    http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-        if (!res.body.empty())
-            return httplib::Server::HandlerResponse::Unhandled;
-        send(Routes::forStatus(res.status), res);
-        return httplib::Server::HandlerResponse::Handled;
-    }));
+    http.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+            if (!res.body.empty())
+                return httplib::Server::HandlerResponse::Unhandled;
+            send(Routes::forStatus(res.status), res);
+            return httplib::Server::HandlerResponse::Handled;
+        }));
     http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
         send(Routes::forStatus(500), res);
     });
@@ -171,7 +176,8 @@ void Server::installRoutes()
         // terminal escapes.
         http.set_logger([](const httplib::Request& req, const httplib::Response& res) {
             const char* route = Routes::routeOf(req.path);
-            std::fprintf(stderr, "sorvantel-server: %s %s %d\n", req.method.c_str(), route ? route : "(other)", res.status);
+            std::fprintf(stderr, "sorvantel-server: %s %s %d\n", req.method.c_str(),
+                route ? route : "(other)", res.status);
         });
     }
 }

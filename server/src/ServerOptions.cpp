@@ -35,24 +35,41 @@ ServerOptions::Parsed ServerOptions::parse(const QStringList& arguments)
     Parsed parsed;
     ServerOptions& o = parsed.options;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The Sorvantel backend: word lookup, translation, rewriting and pronunciation on a loopback address."));
+    parser.setApplicationDescription(QStringLiteral("The Sorvantel backend: word lookup, translation, "
+                                                    "rewriting and pronunciation on a loopback address."));
     const QCommandLineOption help({ "h", "help" }, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
-    const QCommandLineOption hostOption(QStringLiteral("host"), QStringLiteral("Loopback address to listen on (default %1).").arg(o.host), QStringLiteral("address"));
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on; 0 picks a free one (default %1).").arg(o.port), QStringLiteral("port"));
-    const QCommandLineOption wordNet(QStringLiteral("wordnet-dir"), QStringLiteral("WordNet database folder (default %1).").arg(o.wordNetDir), QStringLiteral("dir"));
-    const QCommandLineOption dictd(QStringLiteral("dictd-dir"), QStringLiteral("Folder of dictd dictionaries (default %1).").arg(o.dictdDir), QStringLiteral("dir"));
-    const QCommandLineOption translateUrl(QStringLiteral("translate-url"), QStringLiteral("Address of a LibreTranslate-compatible service for sentences (default: none)."), QStringLiteral("url"));
-    const QCommandLineOption translateKeyFile(QStringLiteral("translate-key-file"), QStringLiteral("File holding that service's API key."), QStringLiteral("file"));
-    const QCommandLineOption geminiUrl(QStringLiteral("gemini-url"), QStringLiteral("Gemini API base address (default %1).").arg(o.geminiUrl), QStringLiteral("url"));
-    const QCommandLineOption geminiModel(QStringLiteral("gemini-model"), QStringLiteral("Gemini model for rewriting (default %1).").arg(o.geminiModel), QStringLiteral("name"));
-    const QCommandLineOption audioHost(QStringLiteral("audio-host"), QStringLiteral("A dictionary audio host the relay may fetch from; repeatable."), QStringLiteral("host"));
-    const QCommandLineOption audioMax(QStringLiteral("audio-max-bytes"), QStringLiteral("Largest recording the relay passes on (default %1).").arg(o.audioMaxBytes), QStringLiteral("bytes"));
-    const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Worker threads (default %1).").arg(o.threads), QStringLiteral("count"));
-    const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log one line per request (method, path, status; never bodies or keys)."));
-    parser.addOptions({ help, version, hostOption, portOption, wordNet, dictd, translateUrl, translateKeyFile, geminiUrl,
-                        geminiModel, audioHost, audioMax, threads, verbose });
+    const QCommandLineOption hostOption(QStringLiteral("host"),
+        QStringLiteral("Loopback address to listen on (default %1).").arg(o.host), QStringLiteral("address"));
+    const QCommandLineOption portOption(QStringLiteral("port"),
+        QStringLiteral("Port to listen on; 0 picks a free one (default %1).").arg(o.port),
+        QStringLiteral("port"));
+    const QCommandLineOption wordNet(QStringLiteral("wordnet-dir"),
+        QStringLiteral("WordNet database folder (default %1).").arg(o.wordNetDir), QStringLiteral("dir"));
+    const QCommandLineOption dictd(QStringLiteral("dictd-dir"),
+        QStringLiteral("Folder of dictd dictionaries (default %1).").arg(o.dictdDir), QStringLiteral("dir"));
+    const QCommandLineOption translateUrl(QStringLiteral("translate-url"),
+        QStringLiteral("Address of a LibreTranslate-compatible service for sentences (default: none)."),
+        QStringLiteral("url"));
+    const QCommandLineOption translateKeyFile(QStringLiteral("translate-key-file"),
+        QStringLiteral("File holding that service's API key."), QStringLiteral("file"));
+    const QCommandLineOption geminiUrl(QStringLiteral("gemini-url"),
+        QStringLiteral("Gemini API base address (default %1).").arg(o.geminiUrl), QStringLiteral("url"));
+    const QCommandLineOption geminiModel(QStringLiteral("gemini-model"),
+        QStringLiteral("Gemini model for rewriting (default %1).").arg(o.geminiModel),
+        QStringLiteral("name"));
+    const QCommandLineOption audioHost(QStringLiteral("audio-host"),
+        QStringLiteral("A dictionary audio host the relay may fetch from; repeatable."),
+        QStringLiteral("host"));
+    const QCommandLineOption audioMax(QStringLiteral("audio-max-bytes"),
+        QStringLiteral("Largest recording the relay passes on (default %1).").arg(o.audioMaxBytes),
+        QStringLiteral("bytes"));
+    const QCommandLineOption threads(QStringLiteral("threads"),
+        QStringLiteral("Worker threads (default %1).").arg(o.threads), QStringLiteral("count"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+        QStringLiteral("Log one line per request (method, path, status; never bodies or keys)."));
+    parser.addOptions({ help, version, hostOption, portOption, wordNet, dictd, translateUrl, translateKeyFile,
+        geminiUrl, geminiModel, audioHost, audioMax, threads, verbose });
 
     auto fail = [&](const QString& message) {
         parsed.outcome = Outcome::Error;

@@ -21,8 +21,8 @@ QString TranslationProvider::fromServiceCode(const QString& code)
     return code == QLatin1String("zh") || code == QLatin1String("zh-Hans") ? QStringLiteral("zh-CN") : code;
 }
 
-TranslationProvider::Result TranslationProvider::translate(const QString& text, const QString& source,
-                                                           const QString& target) const
+TranslationProvider::Result TranslationProvider::translate(
+    const QString& text, const QString& source, const QString& target) const
 {
     Result result;
     if (!m_url) {
@@ -66,7 +66,9 @@ TranslationProvider::Result TranslationProvider::translate(const QString& text, 
     }
     result.ok = true;
     result.translated = translated.toString();
-    result.detectedSource = fromServiceCode(
-        answer.value(QStringLiteral("detectedLanguage")).toObject().value(QStringLiteral("language")).toString());
+    result.detectedSource = fromServiceCode(answer.value(QStringLiteral("detectedLanguage"))
+                                                .toObject()
+                                                .value(QStringLiteral("language"))
+                                                .toString());
     return result;
 }

@@ -10,7 +10,8 @@ const QString kServiceHint = QStringLiteral(
 
 } // namespace
 
-Translator::Translator(const DictionarySet& dictionaries, const WordNet& wordNet, const TranslationProvider& provider)
+Translator::Translator(
+    const DictionarySet& dictionaries, const WordNet& wordNet, const TranslationProvider& provider)
     : m_dictionaries(dictionaries)
     , m_wordNet(wordNet)
     , m_provider(provider)
@@ -37,7 +38,8 @@ bool Translator::isSupportedTarget(const QString& code)
     return code == QLatin1String("en") || Language::find(code) != nullptr;
 }
 
-Reply Translator::result(const QString& text, const QString& translated, const QString& source, const QString& target)
+Reply Translator::result(
+    const QString& text, const QString& translated, const QString& source, const QString& target)
 {
     QJsonObject data;
     data.insert(QStringLiteral("text"), text);
@@ -50,24 +52,28 @@ Reply Translator::result(const QString& text, const QString& translated, const Q
 Reply Translator::translate(const QString& text, const QString& target) const
 {
     if (!isSupportedTarget(target))
-        return Envelope::failure(400, QStringLiteral("Unsupported target language “%1”.").arg(target.left(32)));
+        return Envelope::failure(
+            400, QStringLiteral("Unsupported target language “%1”.").arg(target.left(32)));
     const QString phrase = text.simplified();
     if (phrase.isEmpty())
         return Envelope::failure(400, QStringLiteral("Nothing to translate."));
     if (text.size() > kMaxTextLength)
-        return Envelope::failure(413, QStringLiteral("Texts longer than %1 characters are not translated.").arg(kMaxTextLength));
+        return Envelope::failure(
+            413, QStringLiteral("Texts longer than %1 characters are not translated.").arg(kMaxTextLength));
 
     if (!isDictionarySized(phrase)) {
         if (m_provider.isConfigured())
             return viaProvider(text, QStringLiteral("auto"), target);
-        return Envelope::failure(503, QStringLiteral("Translating sentences needs a translation service: %1.").arg(kServiceHint));
+        return Envelope::failure(
+            503, QStringLiteral("Translating sentences needs a translation service: %1.").arg(kServiceHint));
     }
 
     const QString source = m_detector.detect(phrase);
     if (source.isEmpty()) {
         if (m_provider.isConfigured())
             return viaProvider(text, QStringLiteral("auto"), target);
-        return Envelope::failure(404, QStringLiteral("Could not tell which language “%1” is in.").arg(phrase));
+        return Envelope::failure(
+            404, QStringLiteral("Could not tell which language “%1” is in.").arg(phrase));
     }
     if (source == target)
         return result(text, text, source, target);
@@ -78,19 +84,23 @@ Reply Translator::translate(const QString& text, const QString& target) const
 
     const QString from = languageName(source), to = languageName(target);
     if (source != QLatin1String("en") && target != QLatin1String("en"))
-        return Envelope::failure(503, QStringLiteral("The offline dictionaries translate only from or into English; "
-                                                     "%1 to %2 needs a translation service: %3.")
-                                          .arg(from, to, kServiceHint));
+        return Envelope::failure(503,
+            QStringLiteral("The offline dictionaries translate only from or into English; "
+                           "%1 to %2 needs a translation service: %3.")
+                .arg(from, to, kServiceHint));
     const bool haveDictionary = source == QLatin1String("en")
         ? !m_dictionaries.fromEnglish(target).empty()
         : (!m_dictionaries.intoEnglish(source).empty() || m_dictionaries.reverseIndex(source));
     if (!haveDictionary)
-        return Envelope::failure(503, QStringLiteral("There is no offline %1–%2 dictionary; this needs a translation service: %3.")
-                                          .arg(from, to, kServiceHint));
-    return Envelope::failure(404, QStringLiteral("“%1” is not in the offline %2–%3 dictionary.").arg(phrase, from, to));
+        return Envelope::failure(503,
+            QStringLiteral("There is no offline %1–%2 dictionary; this needs a translation service: %3.")
+                .arg(from, to, kServiceHint));
+    return Envelope::failure(
+        404, QStringLiteral("“%1” is not in the offline %2–%3 dictionary.").arg(phrase, from, to));
 }
 
-std::optional<QString> Translator::fromDictionaries(const QString& text, const QString& source, const QString& target) const
+std::optional<QString> Translator::fromDictionaries(
+    const QString& text, const QString& source, const QString& target) const
 {
     if (source == QLatin1String("en")) {
         QStringList forms { text };

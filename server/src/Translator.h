@@ -17,7 +17,8 @@ public:
     static constexpr int kMaxTextLength = 5000;
     static constexpr int kMaxDictionaryWords = 4;
 
-    Translator(const DictionarySet& dictionaries, const WordNet& wordNet, const TranslationProvider& provider);
+    Translator(
+        const DictionarySet& dictionaries, const WordNet& wordNet, const TranslationProvider& provider);
 
     // A `TranslationResult` envelope.
     Reply translate(const QString& text, const QString& target) const;
@@ -29,9 +30,11 @@ public:
     static bool isSupportedTarget(const QString& code);
 
 private:
-    std::optional<QString> fromDictionaries(const QString& text, const QString& source, const QString& target) const;
+    std::optional<QString> fromDictionaries(
+        const QString& text, const QString& source, const QString& target) const;
     Reply viaProvider(const QString& text, const QString& source, const QString& target) const;
-    static Reply result(const QString& text, const QString& translated, const QString& source, const QString& target);
+    static Reply result(
+        const QString& text, const QString& translated, const QString& source, const QString& target);
 
     const DictionarySet& m_dictionaries;
     const WordNet& m_wordNet;

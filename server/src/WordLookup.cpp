@@ -24,7 +24,8 @@ QString WordLookup::invalidWordReason(const QString& word)
     for (const uint c : codePoints) {
         const char32_t u = c;
         hasLetter = hasLetter || QChar::isLetter(u);
-        if (!(QChar::isLetter(u) || QChar::isMark(u) || u == U'-' || u == U'\'' || u == U'\u2019' || u == U' ' || u == U'.'))
+        if (!(QChar::isLetter(u) || QChar::isMark(u) || u == U'-' || u == U'\'' || u == U'\u2019' || u == U' '
+                || u == U'.'))
             return QStringLiteral("“%1” is not a word.").arg(trimmed);
     }
     // Punctuation alone would be spoken as near silence.
@@ -47,7 +48,8 @@ QString WordLookup::pageUrl(const QString& lemma)
         + QString::fromLatin1(QUrl::toPercentEncoding(slug, "-'"));
 }
 
-std::optional<Espeak::Accent> WordLookup::checkRequest(const QString& word, const QString& accentCode, Reply* refusal)
+std::optional<Espeak::Accent> WordLookup::checkRequest(
+    const QString& word, const QString& accentCode, Reply* refusal)
 {
     const QString reason = invalidWordReason(word);
     if (!reason.isEmpty()) {
@@ -67,7 +69,8 @@ Reply WordLookup::lookup(const QString& word, const QString& accentCode)
     const auto accent = checkRequest(word, accentCode, &refusal);
     if (!accent)
         return refusal;
-    const QString accentText = *accent == Espeak::Accent::British ? QStringLiteral("uk") : QStringLiteral("us");
+    const QString accentText
+        = *accent == Espeak::Accent::British ? QStringLiteral("uk") : QStringLiteral("us");
 
     const auto entry = m_wordNet.lookup(word);
     if (!entry)

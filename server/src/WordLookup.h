@@ -33,7 +33,8 @@ public:
 private:
     // The accent of a request whose word and accent are acceptable; otherwise
     // none, with the refusal to send.
-    static std::optional<Espeak::Accent> checkRequest(const QString& word, const QString& accentCode, Reply* refusal);
+    static std::optional<Espeak::Accent> checkRequest(
+        const QString& word, const QString& accentCode, Reply* refusal);
 
     const WordNet& m_wordNet;
     Espeak* m_espeak;

@@ -15,9 +15,10 @@ struct Rule {
 };
 // WordNet's detachment rules, per part of speech.
 const std::vector<Rule> kRules[4] = {
-    { { "s", "" }, { "ses", "s" }, { "xes", "x" }, { "zes", "z" }, { "ches", "ch" }, { "shes", "sh" }, { "men", "man" },
-      { "ies", "y" } },
-    { { "s", "" }, { "ies", "y" }, { "es", "e" }, { "es", "" }, { "ed", "e" }, { "ed", "" }, { "ing", "e" }, { "ing", "" } },
+    { { "s", "" }, { "ses", "s" }, { "xes", "x" }, { "zes", "z" }, { "ches", "ch" }, { "shes", "sh" },
+        { "men", "man" }, { "ies", "y" } },
+    { { "s", "" }, { "ies", "y" }, { "es", "e" }, { "es", "" }, { "ed", "e" }, { "ed", "" }, { "ing", "e" },
+        { "ing", "" } },
     { { "er", "" }, { "est", "" }, { "er", "e" }, { "est", "e" } },
     {},
 };
@@ -33,8 +34,7 @@ std::optional<QByteArray> readFile(const QDir& dir, const QString& name, QString
     return file.readAll();
 }
 
-template <typename Visit>
-void forEachLine(const QByteArray& text, Visit visit)
+template <typename Visit> void forEachLine(const QByteArray& text, Visit visit)
 {
     const std::string_view all(text.constData(), std::size_t(text.size()));
     for (std::size_t at = 0; at < all.size();) {
@@ -116,7 +116,8 @@ std::optional<WordNet> WordNet::load(const QString& dirPath, QString* error)
     WordNet wordNet;
     for (int p = 0; p < 4; ++p) {
         const auto index = readFile(dir, QStringLiteral("index.%1").arg(kFileSuffix[p]), error);
-        const auto data = index ? readFile(dir, QStringLiteral("data.%1").arg(kFileSuffix[p]), error) : std::nullopt;
+        const auto data
+            = index ? readFile(dir, QStringLiteral("data.%1").arg(kFileSuffix[p]), error) : std::nullopt;
         if (!index || !data)
             return std::nullopt;
         const std::string_view dataText(data->constData(), std::size_t(data->size()));
@@ -145,7 +146,8 @@ std::optional<WordNet> WordNet::load(const QString& dirPath, QString* error)
                 const std::size_t end = std::min(dataText.find('\n', offset), dataText.size());
                 const std::string_view record = dataText.substr(offset, end - offset);
                 const std::size_t bar = record.find(" | ");
-                QString gloss = bar == std::string_view::npos ? QString() : glossWithoutExamples(record.substr(bar + 3));
+                QString gloss = bar == std::string_view::npos ? QString()
+                                                              : glossWithoutExamples(record.substr(bar + 3));
                 wordNet.m_glosses.push_back(std::move(gloss));
                 found = glossOfOffset.emplace(offset, std::uint32_t(wordNet.m_glosses.size() - 1)).first;
             }
@@ -187,7 +189,8 @@ std::vector<std::pair<WordNet::PartOfSpeech, std::string>> WordNet::baseForms(co
     const std::string w = normalise(word);
     std::vector<std::pair<PartOfSpeech, std::string>> out;
     auto add = [&](PartOfSpeech pos, const std::string& base) {
-        if (base != w && has(base, pos) && std::find(out.begin(), out.end(), std::pair(pos, base)) == out.end())
+        if (base != w && has(base, pos)
+            && std::find(out.begin(), out.end(), std::pair(pos, base)) == out.end())
             out.emplace_back(pos, base);
     };
     for (PartOfSpeech pos : kPartsOfSpeech) {

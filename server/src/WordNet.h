@@ -16,8 +16,8 @@
 class WordNet {
 public:
     enum class PartOfSpeech { Noun, Verb, Adjective, Adverb };
-    static constexpr std::array<PartOfSpeech, 4> kPartsOfSpeech = { PartOfSpeech::Noun, PartOfSpeech::Verb,
-                                                                    PartOfSpeech::Adjective, PartOfSpeech::Adverb };
+    static constexpr std::array<PartOfSpeech, 4> kPartsOfSpeech
+        = { PartOfSpeech::Noun, PartOfSpeech::Verb, PartOfSpeech::Adjective, PartOfSpeech::Adverb };
 
     struct Sense {
         PartOfSpeech partOfSpeech;

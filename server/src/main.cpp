@@ -12,8 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <malloc.h>
 #include <cstdio>
+#include <malloc.h>
 #include <pthread.h>
 #include <thread>
 
@@ -66,7 +66,8 @@ int main(int argc, char** argv)
     malloc_trim(0);
     Espeak* espeak = Espeak::instance(&error);
     if (!espeak)
-        say(QStringLiteral("warning: ") + error + QStringLiteral("; entries come without transcription or audio"));
+        say(QStringLiteral("warning: ") + error
+            + QStringLiteral("; entries come without transcription or audio"));
     say(QStringLiteral("loaded %1 WordNet lemmas and %2 dictionaries in %3 ms")
             .arg(wordNet->lemmaCount())
             .arg(dictionaries.dictionaryCount())

@@ -13,7 +13,8 @@ enum class HotkeyAction : uint32_t {
     refine = 2,
 };
 
-inline constexpr std::array<HotkeyAction, 2> allHotkeyActions { HotkeyAction::translate, HotkeyAction::refine };
+inline constexpr std::array<HotkeyAction, 2> allHotkeyActions { HotkeyAction::translate,
+    HotkeyAction::refine };
 
 inline std::optional<HotkeyAction> hotkeyActionFromRaw(uint32_t raw)
 {

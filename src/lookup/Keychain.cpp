@@ -14,7 +14,8 @@ std::optional<QString> read(const QString& service, const QString& account)
         return std::nullopt;
     // Strict: malformed bytes give none rather than replacement characters,
     // and a leading byte-order mark is kept as part of the text.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(lookup.secret);
     if (decoder.hasError())
         return std::nullopt;

@@ -100,9 +100,8 @@ QCoro::Task<LookupResult<DictionaryEntry>> LookupClient::lookup(
     if (url.isValid())
         url.setQuery(queryItem(QStringLiteral("accent"), accent), QUrl::StrictMode);
     if (!url.isValid())
-        return [](LookupError error) -> QCoro::Task<LookupResult<DictionaryEntry>> {
-            co_return error;
-        }(LookupError::server(QStringLiteral("Bad lookup URL")));
+        return [](LookupError error) -> QCoro::Task<LookupResult<DictionaryEntry>> { co_return error; }(
+                                         LookupError::server(QStringLiteral("Bad lookup URL")));
     return request<DictionaryEntry>(prepare(url), QByteArray(), std::move(cancellation));
 }
 
@@ -179,8 +178,8 @@ QCoro::Task<LookupResult<T>> LookupClient::request(
     // Queued: aborting finishes the reply, which would resume the awaiting
     // load inside its canceller's cancel() call.
     if (cancellation)
-        QObject::connect(cancellation.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort,
-            Qt::QueuedConnection);
+        QObject::connect(
+            cancellation.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort, Qt::QueuedConnection);
 
     co_await reply.get();
 

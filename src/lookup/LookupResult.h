@@ -12,8 +12,7 @@
 // dictionary lookup together and awaits both, and each outcome fills its own
 // part of the popup. With exceptions the first failure would leave the second
 // task un-awaited; with a value both are awaited the same way.
-template <typename T>
-class LookupResult {
+template <typename T> class LookupResult {
 public:
     LookupResult(T value)
         : m_state(std::in_place_index<0>, std::move(value))

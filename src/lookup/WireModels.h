@@ -57,8 +57,7 @@ std::optional<QJsonObject> objectFromBody(const QByteArray& body);
 
 // The envelope every answer comes in. A payload that fails its own rules
 // fails the envelope: there is never an envelope with a broken payload.
-template <typename T>
-struct APIEnvelope {
+template <typename T> struct APIEnvelope {
     bool success = false;
     std::optional<T> data;
     std::optional<QString> error;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "FallbackSecretStore.h"
 
-FallbackSecretStore::FallbackSecretStore(std::unique_ptr<SecretStore> primary, std::unique_ptr<SecretStore> fallback)
+FallbackSecretStore::FallbackSecretStore(
+    std::unique_ptr<SecretStore> primary, std::unique_ptr<SecretStore> fallback)
     : m_primary(std::move(primary))
     , m_fallback(std::move(fallback))
 {
@@ -16,7 +17,8 @@ SecretStore::Lookup FallbackSecretStore::read(const QString& service, const QStr
     return lookup;
 }
 
-SecretStore::Status FallbackSecretStore::save(const QByteArray& secret, const QString& service, const QString& account)
+SecretStore::Status FallbackSecretStore::save(
+    const QByteArray& secret, const QString& service, const QString& account)
 {
     const Status status = m_primary->save(secret, service, account);
     if (status == Status::unavailable)

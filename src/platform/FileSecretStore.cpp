@@ -153,7 +153,8 @@ SecretStore::Lookup FileSecretStore::read(const QString& service, const QString&
     return { Status::notFound, {} };
 }
 
-SecretStore::Status FileSecretStore::save(const QByteArray& secret, const QString& service, const QString& account)
+SecretStore::Status FileSecretStore::save(
+    const QByteArray& secret, const QString& service, const QString& account)
 {
     if (m_path.isEmpty()) // no data folder known
         return Status::failed;

@@ -15,8 +15,11 @@ void NotificationCenter::post(const QString& name)
 QMetaObject::Connection NotificationCenter::observe(
     const QString& name, const QObject* context, std::function<void()> handler)
 {
-    return connect(this, &NotificationCenter::posted, context, [name, handler = std::move(handler)](const QString& posted) {
-        if (posted == name)
-            handler();
-    }, Qt::DirectConnection);
+    return connect(
+        this, &NotificationCenter::posted, context,
+        [name, handler = std::move(handler)](const QString& posted) {
+            if (posted == name)
+                handler();
+        },
+        Qt::DirectConnection);
 }

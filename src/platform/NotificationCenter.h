@@ -15,7 +15,8 @@ public:
     static NotificationCenter& defaultCenter();
 
     void post(const QString& name);
-    QMetaObject::Connection observe(const QString& name, const QObject* context, std::function<void()> handler);
+    QMetaObject::Connection observe(
+        const QString& name, const QObject* context, std::function<void()> handler);
 
 signals:
     void posted(const QString& name);

@@ -133,72 +133,79 @@ void SecretServiceStore::Call::start()
 {
     // The bus first: without one there is no service, and libsecret would say
     // so in less certain terms.
-    g_bus_get(G_BUS_TYPE_SESSION, cancellable, [](GObject*, GAsyncResult* result, gpointer data) {
-        auto* call = static_cast<Call*>(data);
-        GError* error = nullptr;
-        GDBusConnection* connection = g_bus_get_finish(result, &error);
-        if (!connection) {
-            const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
-            g_error_free(error);
-            call->finish(cancelled ? Status::failed : Status::unavailable);
-            return;
-        }
-        g_object_unref(connection);
-        if (g_cancellable_is_cancelled(call->cancellable)) {
-            call->finish(Status::failed);
-            return;
-        }
+    g_bus_get(
+        G_BUS_TYPE_SESSION, cancellable,
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            GError* error = nullptr;
+            GDBusConnection* connection = g_bus_get_finish(result, &error);
+            if (!connection) {
+                const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+                g_error_free(error);
+                call->finish(cancelled ? Status::failed : Status::unavailable);
+                return;
+            }
+            g_object_unref(connection);
+            if (g_cancellable_is_cancelled(call->cancellable)) {
+                call->finish(Status::failed);
+                return;
+            }
 
-        switch (call->operation) {
-        case Operation::read:
-            secret_password_lookupv(schema(), call->attributes, call->cancellable,
-                [](GObject*, GAsyncResult* result, gpointer data) {
-                    auto* call = static_cast<Call*>(data);
-                    GError* error = nullptr;
-                    SecretValue* value = secret_password_lookup_binary_finish(result, &error);
-                    if (error)
-                        return call->finishWithError(error);
-                    if (!value)
-                        return call->finish(Status::notFound);
-                    gsize length = 0;
-                    const gchar* bytes = secret_value_get(value, &length);
-                    call->secret = QByteArray(bytes, qsizetype(length));
-                    secret_value_unref(value);
-                    call->finish(Status::ok);
-                },
-                call);
-            break;
-        case Operation::save: {
-            SecretValue* value = secret_value_new(call->secret.constData(), call->secret.size(), "text/plain");
-            const QByteArray label = call->service + " (" + call->account + ")";
-            secret_password_storev_binary(schema(), call->attributes, SECRET_COLLECTION_DEFAULT,
-                label.constData(), value, call->cancellable,
-                [](GObject*, GAsyncResult* result, gpointer data) {
-                    auto* call = static_cast<Call*>(data);
-                    GError* error = nullptr;
-                    if (!secret_password_store_finish(result, &error))
-                        return call->finishWithError(error);
-                    call->finish(Status::ok);
-                },
-                call);
-            secret_value_unref(value);
-            break;
-        }
-        case Operation::remove:
-            secret_password_clearv(schema(), call->attributes, call->cancellable,
-                [](GObject*, GAsyncResult* result, gpointer data) {
-                    auto* call = static_cast<Call*>(data);
-                    GError* error = nullptr;
-                    // FALSE without an error: there was nothing to remove.
-                    secret_password_clear_finish(result, &error);
-                    if (error)
-                        return call->finishWithError(error);
-                    call->finish(Status::ok);
-                },
-                call);
-            break;
-        }
-    }, this);
+            switch (call->operation) {
+            case Operation::read:
+                secret_password_lookupv(
+                    schema(), call->attributes, call->cancellable,
+                    [](GObject*, GAsyncResult* result, gpointer data) {
+                        auto* call = static_cast<Call*>(data);
+                        GError* error = nullptr;
+                        SecretValue* value = secret_password_lookup_binary_finish(result, &error);
+                        if (error)
+                            return call->finishWithError(error);
+                        if (!value)
+                            return call->finish(Status::notFound);
+                        gsize length = 0;
+                        const gchar* bytes = secret_value_get(value, &length);
+                        call->secret = QByteArray(bytes, qsizetype(length));
+                        secret_value_unref(value);
+                        call->finish(Status::ok);
+                    },
+                    call);
+                break;
+            case Operation::save: {
+                SecretValue* value
+                    = secret_value_new(call->secret.constData(), call->secret.size(), "text/plain");
+                const QByteArray label = call->service + " (" + call->account + ")";
+                secret_password_storev_binary(
+                    schema(), call->attributes, SECRET_COLLECTION_DEFAULT, label.constData(), value,
+                    call->cancellable,
+                    [](GObject*, GAsyncResult* result, gpointer data) {
+                        auto* call = static_cast<Call*>(data);
+                        GError* error = nullptr;
+                        if (!secret_password_store_finish(result, &error))
+                            return call->finishWithError(error);
+                        call->finish(Status::ok);
+                    },
+                    call);
+                secret_value_unref(value);
+                break;
+            }
+            case Operation::remove:
+                secret_password_clearv(
+                    schema(), call->attributes, call->cancellable,
+                    [](GObject*, GAsyncResult* result, gpointer data) {
+                        auto* call = static_cast<Call*>(data);
+                        GError* error = nullptr;
+                        // FALSE without an error: there was nothing to remove.
+                        secret_password_clear_finish(result, &error);
+                        if (error)
+                            return call->finishWithError(error);
+                        call->finish(Status::ok);
+                    },
+                    call);
+                break;
+            }
+        },
+        this);
 }
 
 SecretServiceStore::SecretServiceStore(std::chrono::milliseconds deadline)

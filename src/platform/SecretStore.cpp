@@ -7,6 +7,7 @@
 
 SecretStore& SecretStore::forSession()
 {
-    static FallbackSecretStore store(std::make_unique<SecretServiceStore>(), std::make_unique<FileSecretStore>());
+    static FallbackSecretStore store(
+        std::make_unique<SecretServiceStore>(), std::make_unique<FileSecretStore>());
     return store;
 }

@@ -73,9 +73,8 @@ void X11Clipboard::snapshot(ContentsHandler handler)
     // Contents this program restored earlier are at hand already, without a
     // round trip through the server.
     if (m_owner->owns()) {
-        QTimer::singleShot(0, this, [handler = std::move(handler), contents = m_owner->contents()] {
-            handler(contents);
-        });
+        QTimer::singleShot(
+            0, this, [handler = std::move(handler), contents = m_owner->contents()] { handler(contents); });
         return;
     }
     m_reader->readContents(SelectionReader::Selection::clipboard, std::move(handler));
@@ -85,9 +84,8 @@ void X11Clipboard::readText(TextHandler handler)
 {
     catchUp();
     if (m_owner->owns()) {
-        QTimer::singleShot(0, this, [handler = std::move(handler), text = m_owner->contents().text()] {
-            handler(text);
-        });
+        QTimer::singleShot(
+            0, this, [handler = std::move(handler), text = m_owner->contents().text()] { handler(text); });
         return;
     }
     m_reader->readText(SelectionReader::Selection::clipboard, std::move(handler));

@@ -22,8 +22,8 @@ X11SelectionOwner::X11SelectionOwner(std::unique_ptr<X11Connection> connection, 
 {
     XSetWindowAttributes attributes {};
     attributes.event_mask = PropertyChangeMask; // for serverTime()
-    m_window = XCreateWindow(m_display, m_connection->rootWindow(), -10, -10, 1, 1, 0, CopyFromParent, InputOnly,
-        CopyFromParent, CWEventMask, &attributes);
+    m_window = XCreateWindow(m_display, m_connection->rootWindow(), -10, -10, 1, 1, 0, CopyFromParent,
+        InputOnly, CopyFromParent, CWEventMask, &attributes);
     m_selection = atom(selection);
     m_chunkBytes = X11Property::maxChunkBytes(m_display);
     XFlush(m_display);
@@ -54,7 +54,8 @@ unsigned long X11SelectionOwner::serverTime()
 {
     // A zero-length append changes nothing but makes the server report the
     // time, which ownership requests should carry instead of CurrentTime.
-    XChangeProperty(m_display, m_window, atom("_SORVANTEL_TIMESTAMP"), XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XChangeProperty(
+        m_display, m_window, atom("_SORVANTEL_TIMESTAMP"), XA_STRING, 8, PropModeAppend, nullptr, 0);
     XEvent event;
     XWindowEvent(m_display, m_window, PropertyChangeMask, &event);
     return event.xproperty.time;
@@ -181,8 +182,8 @@ bool X11SelectionOwner::serve(
         return false;
     const ClipboardFormat& format = m_contents.formats.at(offered->index);
     if (format.data.size() <= m_chunkBytes) {
-        X11Property::write(m_display, requestor, property, offered->type, format.format, format.data, 0,
-            format.data.size());
+        X11Property::write(
+            m_display, requestor, property, offered->type, format.format, format.data, 0, format.data.size());
         return true;
     }
     if (!allowIncremental)

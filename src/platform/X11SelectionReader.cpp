@@ -53,8 +53,8 @@ X11SelectionReader::X11SelectionReader(std::unique_ptr<X11Connection> connection
     // its property changes.
     XSetWindowAttributes attributes {};
     attributes.event_mask = PropertyChangeMask;
-    m_window = XCreateWindow(display, m_connection->rootWindow(), -10, -10, 1, 1, 0, CopyFromParent, InputOnly,
-        CopyFromParent, CWEventMask, &attributes);
+    m_window = XCreateWindow(display, m_connection->rootWindow(), -10, -10, 1, 1, 0, CopyFromParent,
+        InputOnly, CopyFromParent, CWEventMask, &attributes);
     XFlush(display);
     m_listener = m_connection->addListener([this](XEvent& event) { onEvent(event); });
 }
@@ -111,8 +111,8 @@ unsigned long X11SelectionReader::takeProperty()
 }
 
 int X11SelectionReader::convert(unsigned long selection, unsigned long target,
-    std::chrono::milliseconds answerBound, std::chrono::milliseconds progressBound, const QDeadlineTimer& overall,
-    ReplyHandler handler)
+    std::chrono::milliseconds answerBound, std::chrono::milliseconds progressBound,
+    const QDeadlineTimer& overall, ReplyHandler handler)
 {
     const int id = m_nextTransfer++;
     Transfer& transfer = m_transfers[id];
@@ -178,7 +178,8 @@ void X11SelectionReader::onEvent(XEvent& event)
     if (event.type == SelectionNotify && event.xselection.requestor == m_window) {
         const XSelectionEvent& notify = event.xselection;
         for (auto& [id, transfer] : m_transfers) {
-            if (transfer.answered || transfer.selection != notify.selection || transfer.target != notify.target)
+            if (transfer.answered || transfer.selection != notify.selection
+                || transfer.target != notify.target)
                 continue;
             if (notify.property != None && notify.property != transfer.property)
                 continue;
@@ -259,8 +260,8 @@ X11SelectionReader::Reply X11SelectionReader::convertNow(
 {
     std::optional<Reply> result;
     const auto bound = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
-    const int id
-        = convert(selection, target, bound, bound, deadline, [&result](Reply reply) { result = std::move(reply); });
+    const int id = convert(
+        selection, target, bound, bound, deadline, [&result](Reply reply) { result = std::move(reply); });
     const int fd = ConnectionNumber(m_connection->display());
     // Waits on the connection's socket only; the rest of the program is
     // paused for at most the deadline.
@@ -306,8 +307,8 @@ void X11SelectionReader::readText(Selection selection, TextHandler handler)
         std::make_shared<TextHandler>(std::move(handler)));
 }
 
-void X11SelectionReader::readTextFrom(unsigned long selection, size_t targetIndex, const QDeadlineTimer& overall,
-    const std::shared_ptr<TextHandler>& handler)
+void X11SelectionReader::readTextFrom(unsigned long selection, size_t targetIndex,
+    const QDeadlineTimer& overall, const std::shared_ptr<TextHandler>& handler)
 {
     auto deliver = [this, handler](std::optional<QString> text) {
         QTimer::singleShot(0, this, [handler, text = std::move(text)] { (*handler)(text); });
@@ -339,27 +340,28 @@ void X11SelectionReader::readContents(Selection selection, ContentsHandler handl
         QTimer::singleShot(0, this, [read] { read->handler(ClipboardContents {}); });
         return;
     }
-    convert(read->selection, atom("TARGETS"), answerTimeout, answerTimeout, read->deadline, [this, read](Reply reply) {
-        if (reply.outcome != Outcome::delivered && reply.outcome != Outcome::refused) {
-            giveUp(read);
-            return;
-        }
-        std::vector<unsigned long> listed;
-        if (reply.outcome == Outcome::delivered && reply.format == 32) {
-            const auto* atoms = reinterpret_cast<const uint32_t*>(reply.data.constData());
-            listed.assign(atoms, atoms + reply.data.size() / 4);
-        } else {
-            // An owner without a list of targets still has its text.
-            for (const char* name : textTargets)
-                listed.push_back(atom(name));
-        }
-        std::set<unsigned long> seen;
-        for (unsigned long target : listed) {
-            if (target != None && seen.insert(target).second && !isMetaTarget(atomName(target)))
-                read->targets.push_back(target);
-        }
-        readNextFormat(read);
-    });
+    convert(read->selection, atom("TARGETS"), answerTimeout, answerTimeout, read->deadline,
+        [this, read](Reply reply) {
+            if (reply.outcome != Outcome::delivered && reply.outcome != Outcome::refused) {
+                giveUp(read);
+                return;
+            }
+            std::vector<unsigned long> listed;
+            if (reply.outcome == Outcome::delivered && reply.format == 32) {
+                const auto* atoms = reinterpret_cast<const uint32_t*>(reply.data.constData());
+                listed.assign(atoms, atoms + reply.data.size() / 4);
+            } else {
+                // An owner without a list of targets still has its text.
+                for (const char* name : textTargets)
+                    listed.push_back(atom(name));
+            }
+            std::set<unsigned long> seen;
+            for (unsigned long target : listed) {
+                if (target != None && seen.insert(target).second && !isMetaTarget(atomName(target)))
+                    read->targets.push_back(target);
+            }
+            readNextFormat(read);
+        });
 }
 
 void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& read)
@@ -373,27 +375,29 @@ void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& rea
         return;
     }
     const unsigned long target = read->targets[read->next++];
-    convert(read->selection, target, formatTimeout, formatTimeout, read->deadline, [this, read, target](Reply reply) {
-        if (reply.outcome == Outcome::delivered) {
-            ClipboardFormat format { atomName(target), atomName(reply.type), reply.format, std::move(reply.data) };
-            // Owners of an image offer the same encoding under several
-            // names (image/jpeg and image/jpg, say): hold those bytes once.
-            for (const ClipboardFormat& held : std::as_const(read->contents.formats)) {
-                if (held.data.size() == format.data.size() && held.data == format.data) {
-                    format.data = held.data;
-                    break;
+    convert(read->selection, target, formatTimeout, formatTimeout, read->deadline,
+        [this, read, target](Reply reply) {
+            if (reply.outcome == Outcome::delivered) {
+                ClipboardFormat format { atomName(target), atomName(reply.type), reply.format,
+                    std::move(reply.data) };
+                // Owners of an image offer the same encoding under several
+                // names (image/jpeg and image/jpg, say): hold those bytes once.
+                for (const ClipboardFormat& held : std::as_const(read->contents.formats)) {
+                    if (held.data.size() == format.data.size() && held.data == format.data) {
+                        format.data = held.data;
+                        break;
+                    }
                 }
+                read->contents.formats.append(std::move(format));
+            } else if (reply.outcome != Outcome::refused) {
+                // A format the owner has but that could not be read (overdue or
+                // too large): without it the snapshot would not be the clipboard,
+                // and restoring it would lose that format.
+                giveUp(read);
+                return;
             }
-            read->contents.formats.append(std::move(format));
-        } else if (reply.outcome != Outcome::refused) {
-            // A format the owner has but that could not be read (overdue or
-            // too large): without it the snapshot would not be the clipboard,
-            // and restoring it would lose that format.
-            giveUp(read);
-            return;
-        }
-        readNextFormat(read);
-    });
+            readNextFormat(read);
+        });
 }
 
 void X11SelectionReader::giveUp(const std::shared_ptr<ContentsRead>& read)

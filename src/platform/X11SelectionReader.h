@@ -43,7 +43,8 @@ public:
     // A reader on a new connection to $DISPLAY; nullptr without an X server.
     static std::unique_ptr<X11SelectionReader> open();
 
-    explicit X11SelectionReader(std::unique_ptr<X11Connection> connection, qsizetype byteLimit = maxReadBytes);
+    explicit X11SelectionReader(
+        std::unique_ptr<X11Connection> connection, qsizetype byteLimit = maxReadBytes);
     ~X11SelectionReader() override;
     Q_DISABLE_COPY_MOVE(X11SelectionReader)
 

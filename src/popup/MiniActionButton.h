@@ -9,8 +9,8 @@
 class MiniActionButton : public QAbstractButton {
     Q_OBJECT
 public:
-    MiniActionButton(const QString& symbol, const QString& help, std::function<void()> action,
-        QWidget* parent = nullptr);
+    MiniActionButton(
+        const QString& symbol, const QString& help, std::function<void()> action, QWidget* parent = nullptr);
 
     const QString& symbol() const { return m_symbol; }
     bool isHovering() const { return m_isHovering; }

@@ -65,7 +65,8 @@ PopupController::PopupController(Services services)
         });
     m_view->hostIn(&m_panel, TranslucencySupport::createForSession()->isAvailable());
     m_panel.setContent(m_view);
-    connect(&m_panel, &PopupPanel::resized, this, &PopupController::clampToVisibleFrame, Qt::QueuedConnection);
+    connect(
+        &m_panel, &PopupPanel::resized, this, &PopupController::clampToVisibleFrame, Qt::QueuedConnection);
 }
 
 PopupController::~PopupController()
@@ -147,7 +148,8 @@ void PopupController::cancelLoad()
         m_loadTask->cancel();
 }
 
-QCoro::Task<> PopupController::load(QString text, std::optional<QString> word, std::shared_ptr<Cancellation> token)
+QCoro::Task<> PopupController::load(
+    QString text, std::optional<QString> word, std::shared_ptr<Cancellation> token)
 {
     QPointer<PopupController> self(this);
     const QString target = m_settings.targetLanguage();
@@ -249,7 +251,8 @@ QCoro::Task<> PopupController::loadQuickTranslation(QString text, std::shared_pt
     std::optional<DictionaryEntry> entry;
     if (target == QLatin1String("en")) {
         if (const std::optional<QString> word = dictionaryWord(result->translated)) {
-            const LookupResult<DictionaryEntry> found = co_await m_client.lookup(*word, m_settings.accent(), token);
+            const LookupResult<DictionaryEntry> found
+                = co_await m_client.lookup(*word, m_settings.accent(), token);
             if (!self || token->isCancelled())
                 co_return;
             if (found)
@@ -266,7 +269,8 @@ void PopupController::toggleQuickTarget()
 {
     if (m_model->mode() != PopupMode::quickTranslate)
         return;
-    m_model->setQuickTarget(m_model->quickTarget() == QLatin1String("en") ? QStringLiteral("ru") : QStringLiteral("en"));
+    m_model->setQuickTarget(
+        m_model->quickTarget() == QLatin1String("en") ? QStringLiteral("ru") : QStringLiteral("en"));
     quickTranslateInput(m_model->sourceText());
 }
 
@@ -306,7 +310,7 @@ void PopupController::replaceSelection(const QString& text)
     // Sent to whichever window has the focus: the popup never took it, so
     // that is the application the selection came from. The sender itself
     // waits until no key is held.
-    QTimer::singleShot(pasteDelay, this, [] { KeystrokeSender::shared().sendPaste([](bool) { }); });
+    QTimer::singleShot(pasteDelay, this, [] { KeystrokeSender::shared().sendPaste([](bool) {}); });
 }
 
 void PopupController::dismiss()

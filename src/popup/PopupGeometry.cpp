@@ -6,9 +6,15 @@
 namespace PopupGeometry {
 
 namespace {
-// QRect::right() and bottom() are one short of the edge for historical reasons.
-int rightEdge(const QRect& r) { return r.x() + r.width(); }
-int bottomEdge(const QRect& r) { return r.y() + r.height(); }
+    // QRect::right() and bottom() are one short of the edge for historical reasons.
+    int rightEdge(const QRect& r)
+    {
+        return r.x() + r.width();
+    }
+    int bottomEdge(const QRect& r)
+    {
+        return r.y() + r.height();
+    }
 }
 
 QPoint positionNearPointer(QPoint pointer, QSize size, const std::vector<Screen>& screens)

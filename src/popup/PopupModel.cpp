@@ -3,7 +3,6 @@
 
 #include "PopupText.h"
 
-
 PopupModel::PopupModel(QObject* parent)
     : QObject(parent)
 {

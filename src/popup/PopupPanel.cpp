@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "PopupPanel.h"
 
-
 namespace {
 constexpr Qt::WindowFlags kBaseFlags
     = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint;

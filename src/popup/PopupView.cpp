@@ -225,7 +225,8 @@ void PopupView::buildSelectionLayout()
     // 1. Word header.
     QHBoxLayout* header = nullptr;
     m_wordHeader = makeRow(QStringLiteral("wordHeader"), 8, m_selection, &header);
-    m_headword = makeText(QStringLiteral("headword"), Appearance::font(TextStyle::headline), false, m_wordHeader);
+    m_headword
+        = makeText(QStringLiteral("headword"), Appearance::font(TextStyle::headline), false, m_wordHeader);
     m_transcription = makeText(QStringLiteral("transcription"),
         Appearance::monospacedFont(TextStyle::subheadline), false, m_wordHeader);
     m_speakerButton = new SymbolButton(QStringLiteral("speaker.wave.2.fill"), kBodySize, m_wordHeader);
@@ -265,7 +266,8 @@ void PopupView::buildSelectionLayout()
     column->addWidget(m_progressRow);
 
     // 3. Translation.
-    m_translation = makeText(QStringLiteral("translation"), Appearance::font(TextStyle::body), true, m_selection);
+    m_translation
+        = makeText(QStringLiteral("translation"), Appearance::font(TextStyle::body), true, m_selection);
     column->addWidget(m_translation);
 
     // 4. Refined variants, separated by inset dividers.
@@ -275,11 +277,13 @@ void PopupView::buildSelectionLayout()
     column->addWidget(m_refinedSection);
 
     // 5. Definition.
-    m_definition = makeText(QStringLiteral("definition"), Appearance::font(TextStyle::callout), true, m_selection);
+    m_definition
+        = makeText(QStringLiteral("definition"), Appearance::font(TextStyle::callout), true, m_selection);
     column->addWidget(m_definition);
 
     // 6. Error.
-    m_error = makeText(QStringLiteral("errorMessage"), Appearance::font(TextStyle::callout), false, m_selection);
+    m_error
+        = makeText(QStringLiteral("errorMessage"), Appearance::font(TextStyle::callout), false, m_selection);
     column->addWidget(m_error);
 }
 
@@ -335,7 +339,8 @@ void PopupView::buildQuickLayout()
     // The row stands on the first line's baseline: the smaller text is
     // lowered to it and the buttons are centred on that line.
     auto* transcriptionSlot = new QVBoxLayout;
-    transcriptionSlot->setContentsMargins(0, baselineOffset(translatedFont, m_quickTranscription->font()), 0, 0);
+    transcriptionSlot->setContentsMargins(
+        0, baselineOffset(translatedFont, m_quickTranscription->font()), 0, 0);
     transcriptionSlot->addWidget(m_quickTranscription);
     transcriptionSlot->addStretch(1);
     m_quickSpeaker = new SymbolButton(QStringLiteral("speaker.wave.2.fill"), kBodySize, lineRow);
@@ -352,7 +357,8 @@ void PopupView::buildQuickLayout()
     m_quickCopy->setParent(lineRow);
     m_quickCopy->setObjectName(QStringLiteral("quickCopyButton"));
     auto* speakerSlot = new QVBoxLayout;
-    speakerSlot->setContentsMargins(0, lineCentreOffset(translatedFont, m_quickSpeaker->sizeHint().height()), 0, 0);
+    speakerSlot->setContentsMargins(
+        0, lineCentreOffset(translatedFont, m_quickSpeaker->sizeHint().height()), 0, 0);
     speakerSlot->addWidget(m_quickSpeaker);
     speakerSlot->addStretch(1);
     auto* copySlot = new QVBoxLayout;
@@ -371,7 +377,8 @@ void PopupView::buildQuickLayout()
     resultColumn->addWidget(m_quickTranslationBox);
 
     // Case 2: an error.
-    m_quickError = makeText(QStringLiteral("quickError"), Appearance::font(TextStyle::callout), false, result);
+    m_quickError
+        = makeText(QStringLiteral("quickError"), Appearance::font(TextStyle::callout), false, result);
     resultColumn->addWidget(m_quickError);
 
     // Case 3: nothing yet.
@@ -480,8 +487,8 @@ void PopupView::refreshSelection()
     }
 
     m_progressRow->setVisible(model.isLoading());
-    m_progressLabel->setText(model.mode() == PopupMode::refine ? QStringLiteral("Refining…")
-                                                               : QStringLiteral("Translating…"));
+    m_progressLabel->setText(
+        model.mode() == PopupMode::refine ? QStringLiteral("Refining…") : QStringLiteral("Translating…"));
 
     const std::optional<TranslationResult>& translation = model.translation();
     m_translation->setVisible(translation.has_value());
@@ -609,7 +616,8 @@ int PopupView::heightForWidth(int width) const
     QLayout* content = layout();
     // Without a wrapping text on show (only the progress line, say) the
     // layout has no height for width; its plain size hint is the answer.
-    return content->hasHeightForWidth() ? content->totalHeightForWidth(width) : content->totalSizeHint().height();
+    return content->hasHeightForWidth() ? content->totalHeightForWidth(width)
+                                        : content->totalSizeHint().height();
 }
 
 void PopupView::invalidateStaleSizes() const
@@ -663,7 +671,8 @@ void PopupView::paintEvent(QPaintEvent*)
 
     // The border lies inside the edge: a 1-pixel line centred half a pixel in.
     QPainterPath edge;
-    edge.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5, cornerRadius - 0.5);
+    edge.addRoundedRect(
+        QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5, cornerRadius - 0.5);
     QPen pen(Appearance::separator(palette()));
     pen.setWidthF(1);
     painter.setPen(pen);

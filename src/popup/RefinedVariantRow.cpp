@@ -133,7 +133,8 @@ void RefinedVariantRow::mousePressEvent(QMouseEvent* event)
 
 void RefinedVariantRow::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click
+        = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
     if (click && m_onReplace)

@@ -16,8 +16,8 @@ class RefinedVariantRow : public QWidget {
 public:
     using TextCallback = std::function<void(const QString&)>;
 
-    RefinedVariantRow(const QString& variant, TextCallback onCopy, TextCallback onReplace,
-        QWidget* parent = nullptr);
+    RefinedVariantRow(
+        const QString& variant, TextCallback onCopy, TextCallback onReplace, QWidget* parent = nullptr);
 
     const QString& variant() const { return m_variant; }
     bool isHovering() const { return m_isHovering; }

@@ -14,7 +14,8 @@ SymbolButton::SymbolButton(const QString& symbol, qreal textSize, QWidget* paren
     setFocusPolicy(Qt::NoFocus);
 }
 
-SymbolButton::SymbolButton(const QString& symbol, qreal textSize, Appearance::Emphasis emphasis, QWidget* parent)
+SymbolButton::SymbolButton(
+    const QString& symbol, qreal textSize, Appearance::Emphasis emphasis, QWidget* parent)
     : SymbolButton(symbol, textSize, parent)
 {
     m_emphasis = emphasis;
@@ -29,7 +30,8 @@ QSize SymbolButton::sizeHint() const
 void SymbolButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QColor color = m_emphasis ? Appearance::foreground(*m_emphasis, palette()) : Appearance::accent(palette());
+    QColor color
+        = m_emphasis ? Appearance::foreground(*m_emphasis, palette()) : Appearance::accent(palette());
     if (isDown())
         color.setAlphaF(color.alphaF() * 0.5);
     const QPixmap glyph = Symbols::pixmap(m_symbol, m_pixels, color, devicePixelRatioF());

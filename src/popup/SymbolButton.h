@@ -14,7 +14,8 @@ public:
     // The symbol is drawn at the size of text of `textSize` units, in the
     // palette's accent colour or, with `emphasis`, in that foreground.
     SymbolButton(const QString& symbol, qreal textSize, QWidget* parent = nullptr);
-    SymbolButton(const QString& symbol, qreal textSize, Appearance::Emphasis emphasis, QWidget* parent = nullptr);
+    SymbolButton(
+        const QString& symbol, qreal textSize, Appearance::Emphasis emphasis, QWidget* parent = nullptr);
 
     const QString& symbol() const { return m_symbol; }
     QSize sizeHint() const override;

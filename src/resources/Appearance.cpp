@@ -11,59 +11,59 @@ namespace Appearance {
 
 namespace {
 
-constexpr qreal kBodySize = 13;
+    constexpr qreal kBodySize = 13;
 
-struct StyleMetrics {
-    qreal size;
-    QFont::Weight weight;
-};
+    struct StyleMetrics {
+        qreal size;
+        QFont::Weight weight;
+    };
 
-StyleMetrics metrics(TextStyle style)
-{
-    switch (style) {
-    case TextStyle::headline:
-        return { 13, QFont::Bold };
-    case TextStyle::title3:
-        return { 15, QFont::Normal };
-    case TextStyle::body:
-        return { 13, QFont::Normal };
-    case TextStyle::callout:
-        return { 12, QFont::Normal };
-    case TextStyle::subheadline:
-        return { 11, QFont::Normal };
-    case TextStyle::caption:
-        return { 10, QFont::Normal };
-    case TextStyle::caption2:
-        return { 10, QFont::Normal };
+    StyleMetrics metrics(TextStyle style)
+    {
+        switch (style) {
+        case TextStyle::headline:
+            return { 13, QFont::Bold };
+        case TextStyle::title3:
+            return { 15, QFont::Normal };
+        case TextStyle::body:
+            return { 13, QFont::Normal };
+        case TextStyle::callout:
+            return { 12, QFont::Normal };
+        case TextStyle::subheadline:
+            return { 11, QFont::Normal };
+        case TextStyle::caption:
+            return { 10, QFont::Normal };
+        case TextStyle::caption2:
+            return { 10, QFont::Normal };
+        }
+        return { kBodySize, QFont::Normal };
     }
-    return { kBodySize, QFont::Normal };
-}
 
-QFont scaled(QFont font, qreal size)
-{
-    const qreal factor = size / kBodySize;
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * factor);
-    else
-        font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
-    return font;
-}
+    QFont scaled(QFont font, qreal size)
+    {
+        const qreal factor = size / kBodySize;
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * factor);
+        else
+            font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
+        return font;
+    }
 
-qreal bodyPixels()
-{
-    const QFont base = QApplication::font();
-    if (base.pointSizeF() <= 0)
-        return base.pixelSize();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-    return base.pointSizeF() * dpi / 72.0;
-}
+    qreal bodyPixels()
+    {
+        const QFont base = QApplication::font();
+        if (base.pointSizeF() <= 0)
+            return base.pixelSize();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+        return base.pointSizeF() * dpi / 72.0;
+    }
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(alpha);
-    return color;
-}
+    QColor withAlpha(QColor color, qreal alpha)
+    {
+        color.setAlphaF(alpha);
+        return color;
+    }
 
 } // namespace
 

@@ -21,38 +21,38 @@ namespace Symbols {
 
 namespace {
 
-struct Entry {
-    const char* name;
-    // A freedesktop symbolic icon that draws the same idea, or nullptr where
-    // no common theme has one (a chevron is not an arrow, say).
-    const char* themeName;
-};
+    struct Entry {
+        const char* name;
+        // A freedesktop symbolic icon that draws the same idea, or nullptr where
+        // no common theme has one (a chevron is not an arrow, say).
+        const char* themeName;
+    };
 
-constexpr Entry kSymbols[] = {
-    { "arrow.2.squarepath", "media-playlist-repeat-symbolic" },
-    { "arrow.down", nullptr },
-    { "arrow.right.to.line", "go-last-symbolic" },
-    { "arrow.up.right.square", nullptr },
-    { "doc.on.doc", "edit-copy-symbolic" },
-    { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
-};
+    constexpr Entry kSymbols[] = {
+        { "arrow.2.squarepath", "media-playlist-repeat-symbolic" },
+        { "arrow.down", nullptr },
+        { "arrow.right.to.line", "go-last-symbolic" },
+        { "arrow.up.right.square", nullptr },
+        { "doc.on.doc", "edit-copy-symbolic" },
+        { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
+    };
 
-const Entry* find(const QString& name)
-{
-    for (const Entry& entry : kSymbols) {
-        if (name == QLatin1String(entry.name))
-            return &entry;
+    const Entry* find(const QString& name)
+    {
+        for (const Entry& entry : kSymbols) {
+            if (name == QLatin1String(entry.name))
+                return &entry;
+        }
+        return nullptr;
     }
-    return nullptr;
-}
 
-QIcon iconFor(const Entry& entry)
-{
-    if (entry.themeName && QIcon::hasThemeIcon(QLatin1String(entry.themeName)))
-        return QIcon::fromTheme(QLatin1String(entry.themeName));
-    registerSymbolResources();
-    return QIcon(QStringLiteral(":/symbols/%1.svg").arg(QLatin1String(entry.name)));
-}
+    QIcon iconFor(const Entry& entry)
+    {
+        if (entry.themeName && QIcon::hasThemeIcon(QLatin1String(entry.themeName)))
+            return QIcon::fromTheme(QLatin1String(entry.themeName));
+        registerSymbolResources();
+        return QIcon(QStringLiteral(":/symbols/%1.svg").arg(QLatin1String(entry.name)));
+    }
 
 } // namespace
 

@@ -60,7 +60,8 @@ void pasteboardSelection(SelectionCapture::Completion completion)
                 (*shared)(std::nullopt);
                 return;
             }
-            QTimer::singleShot(copyCheckDelay, [shared, saved, countBefore] { checkCopy(shared, saved, countBefore); });
+            QTimer::singleShot(
+                copyCheckDelay, [shared, saved, countBefore] { checkCopy(shared, saved, countBefore); });
         });
     });
 }

@@ -5,7 +5,8 @@
 // written their own. Exactly this text: the service relies on its "---" rule.
 const QString& AppSettings::defaultRefinePrompt()
 {
-    static const QString prompt = QString::fromUtf8(R"PROMPT(Act as a casual, developer-friendly text refiner. I will give you rough drafts written in English or Russian. Rewrite them into clear, natural, modern English.
+    static const QString prompt = QString::fromUtf8(
+        R"PROMPT(Act as a casual, developer-friendly text refiner. I will give you rough drafts written in English or Russian. Rewrite them into clear, natural, modern English.
 
 Strict rules:
 1. Reply with exactly 3 rewritten variants of the whole draft: 1) natural & casual, 2) short & direct, 3) polite but still relaxed.

@@ -68,6 +68,7 @@ bool writeTyped(QIODevice& device, const QSettings::SettingsMap& map)
 
 QSettings::Format TypedSettingsFormat::format()
 {
-    static const QSettings::Format format = QSettings::registerFormat(QStringLiteral("json"), readTyped, writeTyped);
+    static const QSettings::Format format
+        = QSettings::registerFormat(QStringLiteral("json"), readTyped, writeTyped);
     return format;
 }

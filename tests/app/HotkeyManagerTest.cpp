@@ -91,7 +91,8 @@ TEST_F(HotkeyManagerTest, ARefusedRegistrationLeavesNoEntryAndLogsOneLine)
     manager.registerHotkey(HotkeyAction::refine, 15, 4096);
     EXPECT_FALSE(manager.isRegistered(HotkeyAction::refine));
     EXPECT_EQ(log.unregistered.size(), 1u) << "the earlier combination was removed";
-    EXPECT_EQ(warnings.lines, QStringList { "HotkeyManager: RegisterEventHotKey(refine) failed with status -9878" });
+    EXPECT_EQ(warnings.lines,
+        QStringList { "HotkeyManager: RegisterEventHotKey(refine) failed with status -9878" });
 }
 
 TEST_F(HotkeyManagerTest, UnregisterOfAnUnknownActionDoesNothing)
@@ -107,7 +108,8 @@ TEST_F(HotkeyManagerTest, HandlerIsInstalledOnceAndSurvivesUnregisterAll)
     manager.registerHotkey(HotkeyAction::translate, 17, 2048);
     manager.registerHotkey(HotkeyAction::refine, 15, 2048);
     manager.unregisterAll();
-    EXPECT_EQ(log.unregistered, (std::vector<HotkeyRegistrar::Reference> { 1, 2 })) << "translate, then refine";
+    EXPECT_EQ(log.unregistered, (std::vector<HotkeyRegistrar::Reference> { 1, 2 }))
+        << "translate, then refine";
     manager.registerHotkey(HotkeyAction::refine, 15, 2048);
     EXPECT_EQ(log.handlersInstalled, 1);
     EXPECT_FALSE(manager.isRegistered(HotkeyAction::translate));

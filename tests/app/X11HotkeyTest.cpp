@@ -25,7 +25,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(X11Connection::shared(), nullptr) << "the test run provides an X display";
-        manager = std::make_unique<HotkeyManager>(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
+        manager
+            = std::make_unique<HotkeyManager>(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
         manager->onTrigger = [this](HotkeyAction action) { triggered.push_back(action); };
         QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType, const QMessageLogContext&, const QString& message) { warnings() << message; });
@@ -96,9 +97,11 @@ TEST_F(X11HotkeyTest, ACombinationHeldByAnotherClientIsRefusedAndLogged)
 
     manager->registerHotkey(HotkeyAction::translate, kT, kOption);
     manager->registerHotkey(HotkeyAction::refine, kR, kOption);
-    EXPECT_EQ(warnings(), QStringList { "HotkeyManager: RegisterEventHotKey(refine) failed with status -9878" });
+    EXPECT_EQ(
+        warnings(), QStringList { "HotkeyManager: RegisterEventHotKey(refine) failed with status -9878" });
     EXPECT_FALSE(manager->isRegistered(HotkeyAction::refine));
-    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate }) << "the other shortcut keeps working";
+    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate })
+        << "the other shortcut keeps working";
     EXPECT_EQ(pressAndCollect("alt+r", 300), Actions {});
 
     // Once the other client lets go, registering again succeeds.
@@ -124,7 +127,8 @@ TEST_F(X11HotkeyTest, LockKeysDoNotStopTheShortcut)
 TEST_F(X11HotkeyTest, AKeyCodeWithoutAKeysymIsRefused)
 {
     manager->registerHotkey(HotkeyAction::translate, 200, kOption);
-    EXPECT_EQ(warnings(), QStringList { "HotkeyManager: RegisterEventHotKey(translate) failed with status -50" });
+    EXPECT_EQ(
+        warnings(), QStringList { "HotkeyManager: RegisterEventHotKey(translate) failed with status -50" });
     EXPECT_FALSE(manager->isRegistered(HotkeyAction::translate));
 }
 
@@ -132,10 +136,10 @@ TEST_F(X11HotkeyTest, EveryMappedVirtualKeyCanBeGrabbed)
 {
     // Each key of the table must resolve to a key on the server's keyboard
     // and be grabbable with command (Super) + shift.
-    const uint32_t keys[] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23,
-        24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50,
-        51, 53, 96, 97, 98, 99, 100, 101, 103, 109, 111, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125,
-        126 };
+    const uint32_t keys[] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+        23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
+        48, 49, 50, 51, 53, 96, 97, 98, 99, 100, 101, 103, 109, 111, 115, 116, 117, 118, 119, 120, 121, 122,
+        123, 124, 125, 126 };
     for (uint32_t key : keys) {
         manager->registerHotkey(HotkeyAction::refine, key, 256 | 512);
         EXPECT_TRUE(manager->isRegistered(HotkeyAction::refine)) << "virtual key " << key;

@@ -38,8 +38,8 @@ void storeRaw(const QByteArray& bytes)
 {
     GError* error = nullptr;
     SecretValue* value = secret_value_new(bytes.constData(), bytes.size(), "text/plain");
-    secret_password_store_binary_sync(itemSchema(), SECRET_COLLECTION_DEFAULT, "written by a test", value, nullptr,
-        &error, "service", "com.sorvantel.gemini", "account", "apiKey", nullptr);
+    secret_password_store_binary_sync(itemSchema(), SECRET_COLLECTION_DEFAULT, "written by a test", value,
+        nullptr, &error, "service", "com.sorvantel.gemini", "account", "apiKey", nullptr);
     secret_value_unref(value);
     ASSERT_EQ(error, nullptr) << error->message;
 }
@@ -57,7 +57,7 @@ int countItems()
 
 int modeOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return -1;
     return int(info.st_mode & 07777);
@@ -143,7 +143,8 @@ TEST_F(KeyStore, AKeySavedWithoutAKeyringMovesIntoItWhenOneRuns)
     FileSecretStore file(path);
     file.save("left-from-a-session-without-keyring", "com.sorvantel.gemini", "apiKey");
     file.save("other", "other.service", "apiKey");
-    FallbackSecretStore store(std::make_unique<SecretServiceStore>(), std::make_unique<FileSecretStore>(path));
+    FallbackSecretStore store(
+        std::make_unique<SecretServiceStore>(), std::make_unique<FileSecretStore>(path));
     EXPECT_EQ(store.read("com.sorvantel.gemini", "apiKey").secret, "left-from-a-session-without-keyring");
 
     EXPECT_EQ(store.save("new-key", "com.sorvantel.gemini", "apiKey"), SecretStore::Status::ok);
@@ -205,7 +206,8 @@ TEST(FileSecretStore, EachUnreadableFileIsSetAsideNotOverwritten)
         EXPECT_EQ(store.read("s", "b").secret, "fresh");
     }
     QStringList kept;
-    for (const QFileInfo& aside : QDir(home.path()).entryInfoList({ "secrets.json.unreadable-*" }, QDir::Files)) {
+    for (const QFileInfo& aside :
+        QDir(home.path()).entryInfoList({ "secrets.json.unreadable-*" }, QDir::Files)) {
         QFile file(aside.filePath());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         kept << QString::fromUtf8(file.readAll().split('"').last());
@@ -224,7 +226,8 @@ TEST(FileSecretStore, AFileThatCannotBeSetAsideIsNeitherOverwrittenNorReportedSa
     FileSecretStore store(path);
     EXPECT_EQ(store.save("fresh", "s", "b"), SecretStore::Status::failed);
     EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "secrets.json" })
+    EXPECT_EQ(
+        QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "secrets.json" })
         << "no copy and no stray temporary file";
 }
 
@@ -247,7 +250,8 @@ protected:
         // finds the test run's keyring nor leaves files in its folders.
         for (const char* folder : { "home", "data", "config", "runtime" })
             QDir(m_dir.path()).mkpath(folder);
-        QFile::setPermissions(m_dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(
+            m_dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         environment.insert("HOME", m_dir.filePath("home"));
         environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
         environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
@@ -256,7 +260,8 @@ protected:
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start("dbus-run-session", dbusRunSessionArguments + QStringList { "--", KEYSTORE_PROBE } + actions);
+        process.start(
+            "dbus-run-session", dbusRunSessionArguments + QStringList { "--", KEYSTORE_PROBE } + actions);
         Run run;
         run.finished = process.waitForFinished(20000);
         if (!run.finished) {
@@ -291,7 +296,8 @@ TEST_F(KeyStoreSession, WithoutASecretServiceTheKeyLivesInAPrivateFile)
                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
     file.close();
 
-    const Run saved = runProbe({ "--config-file", config }, { "read", "save=key-1", "read", "save=key-2", "read" });
+    const Run saved
+        = runProbe({ "--config-file", config }, { "read", "save=key-1", "read", "save=key-2", "read" });
     ASSERT_TRUE(saved.finished);
     EXPECT_EQ(saved.lines, (QStringList { "read=none", "save", "read=key-1", "save", "read=key-2" }));
     EXPECT_EQ(modeOf(dataFile()), 0600);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "LookupClient.h"
 #include "AwaitTask.h"
 #include "GeminiKeyManager.h"
-#include "LookupClient.h"
 #include "TestHttpServer.h"
 
 #include <QTest>
@@ -16,14 +16,15 @@ using Response = TestHttpServer::Response;
 
 namespace {
 
-const QByteArray entryBody = R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": "r\u028cn"}})";
+const QByteArray entryBody
+    = R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": "r\u028cn"}})";
 const QByteArray translationBody
     = R"({"success": true, "data": {"text": "hi", "translated": "salut", "sourceLanguage": "en", "targetLanguage": "fr"}})";
-const QByteArray refineBody = R"({"success": true, "data": {"text": "hi", "refined": "a\n---\nb", "model": "m"}})";
+const QByteArray refineBody
+    = R"({"success": true, "data": {"text": "hi", "refined": "a\n---\nb", "model": "m"}})";
 const QString unreachable = QStringLiteral("Backend is not running. Start it with `sorvantel-server`.");
 
-template <typename T>
-LookupResult<T> await(QCoro::Task<LookupResult<T>> task)
+template <typename T> LookupResult<T> await(QCoro::Task<LookupResult<T>> task)
 {
     std::optional<LookupResult<T>> result = awaitTask(std::move(task));
     if (!result) {
@@ -33,8 +34,7 @@ LookupResult<T> await(QCoro::Task<LookupResult<T>> task)
     return std::move(*result);
 }
 
-template <typename T>
-QString errorText(const LookupResult<T>& result)
+template <typename T> QString errorText(const LookupResult<T>& result)
 {
     return result ? QStringLiteral("(succeeded)") : result.error().message();
 }
@@ -128,7 +128,8 @@ TEST_F(LookupClientTest, RefineTrimsThePromptAndCarriesTheStoredKeyOnlyInTheBody
     const Case cases[] = {
         { "blank prompt, no key", " \n\t \n", std::nullopt, std::nullopt },
         { "empty prompt, key", "", key, std::nullopt },
-        { "prompt with blank lines around it", "\n\n  Be brief.\nNo slang.  \n\n", key, "Be brief.\nNo slang." },
+        { "prompt with blank lines around it", "\n\n  Be brief.\nNo slang.  \n\n", key,
+            "Be brief.\nNo slang." },
         { "empty key is still a key", "p", QString(""), "p" },
     };
     m_server.answer(Response { 200, refineBody });
@@ -179,8 +180,8 @@ TEST_F(LookupClientTest, TheEnvelopeNotTheStatusDecides)
         { "500 with a failure envelope", { 500, R"({"success": false, "error": "Gemini quota exceeded"})" },
             "Gemini quota exceeded" },
         { "success with null data", { 200, R"({"success": true, "data": null})" }, "Unknown backend error" },
-        { "success with null data and an error", { 200, R"({"success": true, "data": null, "error": "odd"})" },
-            "odd" },
+        { "success with null data and an error",
+            { 200, R"({"success": true, "data": null, "error": "odd"})" }, "odd" },
         { "failure without an error", { 200, R"({"success": false})" }, "Unknown backend error" },
         { "entry without accent", { 200, R"({"success": true, "data": {"word": "run"}})" },
             "Server returned an unexpected response (HTTP 200)." },

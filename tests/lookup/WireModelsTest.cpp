@@ -11,8 +11,7 @@ struct Case {
     bool decodes;
 };
 
-template <typename T>
-void expectDecoding(const std::vector<Case>& cases)
+template <typename T> void expectDecoding(const std::vector<Case>& cases)
 {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -24,20 +23,26 @@ TEST(WireModels, LookupEnvelopeAcceptsAndRejects)
 {
     expectDecoding<DictionaryEntry>({
         { "required members only", R"({"success": true, "data": {"word": "run", "accent": "uk"}})", true },
-        { "optional member null", R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": null}})", true },
-        { "optional member of another type", R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": 5}})", false },
-        { "optional member an object", R"({"success": true, "data": {"word": "run", "accent": "uk", "pageUrl": {}}})", false },
+        { "optional member null",
+            R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": null}})", true },
+        { "optional member of another type",
+            R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": 5}})", false },
+        { "optional member an object",
+            R"({"success": true, "data": {"word": "run", "accent": "uk", "pageUrl": {}}})", false },
         { "required member absent", R"({"success": true, "data": {"word": "run"}})", false },
         { "required member null", R"({"success": true, "data": {"word": "run", "accent": null}})", false },
         { "required member a number", R"({"success": true, "data": {"word": 7, "accent": "uk"}})", false },
         { "key in another case", R"({"success": true, "data": {"Word": "run", "accent": "uk"}})", false },
-        { "unknown keys ignored", R"({"success": true, "meta": [1], "data": {"word": "a", "accent": "b", "extra": 3, "audioURL": 9}})", true },
+        { "unknown keys ignored",
+            R"({"success": true, "meta": [1], "data": {"word": "a", "accent": "b", "extra": 3, "audioURL": 9}})",
+            true },
         { "failure with error text", R"({"success": false, "error": "no such word"})", true },
         { "success alone", R"({"success": true})", true },
         { "data null", R"({"success": true, "data": null})", true },
         { "data a string", R"({"success": true, "data": "run"})", false },
         { "data an array", R"({"success": true, "data": [{"word": "run", "accent": "uk"}]})", false },
-        { "broken payload fails even on failure", R"({"success": false, "data": {"word": "run"}, "error": "x"})", false },
+        { "broken payload fails even on failure",
+            R"({"success": false, "data": {"word": "run"}, "error": "x"})", false },
         { "success absent", R"({"data": {"word": "run", "accent": "uk"}})", false },
         { "success a string", R"({"success": "true"})", false },
         { "success a number", R"({"success": 1})", false },
@@ -54,21 +59,30 @@ TEST(WireModels, LookupEnvelopeAcceptsAndRejects)
 TEST(WireModels, TranslationAndRefineRecordsNeedEveryMember)
 {
     expectDecoding<TranslationResult>({
-        { "complete", R"({"success": true, "data": {"text": "hi", "translated": "привет", "sourceLanguage": "en", "targetLanguage": "ru", "x": 1}})", true },
-        { "sourceLanguage absent", R"({"success": true, "data": {"text": "hi", "translated": "привет", "targetLanguage": "ru"}})", false },
-        { "targetLanguage a number", R"({"success": true, "data": {"text": "hi", "translated": "привет", "sourceLanguage": "en", "targetLanguage": 1}})", false },
+        { "complete",
+            R"({"success": true, "data": {"text": "hi", "translated": "привет", "sourceLanguage": "en", "targetLanguage": "ru", "x": 1}})",
+            true },
+        { "sourceLanguage absent",
+            R"({"success": true, "data": {"text": "hi", "translated": "привет", "targetLanguage": "ru"}})",
+            false },
+        { "targetLanguage a number",
+            R"({"success": true, "data": {"text": "hi", "translated": "привет", "sourceLanguage": "en", "targetLanguage": 1}})",
+            false },
         { "a lookup payload", R"({"success": true, "data": {"word": "run", "accent": "uk"}})", false },
     });
     expectDecoding<RefineResult>({
-        { "complete", R"({"success": true, "data": {"text": "a", "refined": "b\n---\nc", "model": "m"}})", true },
+        { "complete", R"({"success": true, "data": {"text": "a", "refined": "b\n---\nc", "model": "m"}})",
+            true },
         { "model absent", R"({"success": true, "data": {"text": "a", "refined": "b"}})", false },
-        { "refined null", R"({"success": true, "data": {"text": "a", "refined": null, "model": "m"}})", false },
+        { "refined null", R"({"success": true, "data": {"text": "a", "refined": null, "model": "m"}})",
+            false },
     });
 }
 
 TEST(WireModels, ValuesAreKeptExactly)
 {
-    const auto envelope = APIEnvelope<DictionaryEntry>::fromBody(R"({"success": true, "error": " note ", "data": {
+    const auto envelope
+        = APIEnvelope<DictionaryEntry>::fromBody(R"({"success": true, "error": " note ", "data": {
         "word": "  run\n", "accent": "uk", "ipa": "r\u028cn", "definition": "\tto move fast \r\n",
         "audioUrl": "https://a.example/r.mp3?x=1&y=2", "pageUrl": null}})");
     ASSERT_TRUE(envelope);
@@ -83,7 +97,8 @@ TEST(WireModels, ValuesAreKeptExactly)
     EXPECT_EQ(entry.audioUrl, QStringLiteral("https://a.example/r.mp3?x=1&y=2"));
     EXPECT_EQ(entry.pageUrl, std::nullopt);
 
-    const auto bare = APIEnvelope<DictionaryEntry>::fromBody(R"({"success": true, "data": {"word": "run", "accent": "uk"}})");
+    const auto bare = APIEnvelope<DictionaryEntry>::fromBody(
+        R"({"success": true, "data": {"word": "run", "accent": "uk"}})");
     ASSERT_TRUE(bare && bare->data);
     EXPECT_FALSE(bare->data->ipa || bare->data->definition || bare->data->audioUrl || bare->data->pageUrl);
     EXPECT_FALSE(bare->error);
@@ -95,7 +110,8 @@ TEST(WireModels, ValuesAreKeptExactly)
     EXPECT_EQ(failure->error, QStringLiteral("quota"));
 
     const auto translation = APIEnvelope<TranslationResult>::fromBody(
-        "{\"success\": true, \"data\": {\"text\": \" caf\\u00e9 \", \"translated\": \"\xd0\xba\xd0\xb0\xd1\x84\xd0\xb5\","
+        "{\"success\": true, \"data\": {\"text\": \" caf\\u00e9 \", \"translated\": "
+        "\"\xd0\xba\xd0\xb0\xd1\x84\xd0\xb5\","
         " \"sourceLanguage\": \"fr\", \"targetLanguage\": \"ru\"}}");
     ASSERT_TRUE(translation && translation->data);
     EXPECT_EQ(translation->data->text, QStringLiteral(u" caf\u00E9 "));

@@ -27,7 +27,8 @@ ClipboardContents sampleContents()
     return { {
         { "UTF8_STRING", "UTF8_STRING", 8, QByteArray("owned ✓") },
         { "application/x-sorvantel-binary", "application/x-sorvantel-binary", 8, large },
-        { "application/x-sorvantel-words", "INTEGER", 32, QByteArray(reinterpret_cast<const char*>(words), 12) },
+        { "application/x-sorvantel-words", "INTEGER", 32,
+            QByteArray(reinterpret_cast<const char*>(words), 12) },
         { "text/x-sorvantel-empty", "text/x-sorvantel-empty", 8, QByteArray() },
     } };
 }
@@ -142,7 +143,8 @@ TEST_F(ClipboardTest, TheOwnerOffersExactlyTheSavedFormats)
         (QStringList { "UTF8_STRING", "application/x-sorvantel-binary", "application/x-sorvantel-words",
             "text/x-sorvantel-empty", "TARGETS", "MULTIPLE", "TIMESTAMP" }));
     EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o", "-t", "UTF8_STRING" }).output, "owned ✓");
-    EXPECT_TRUE(run("xclip", { "-selection", "clipboard", "-o", "-t", "application/x-sorvantel-binary" }).output
+    EXPECT_TRUE(
+        run("xclip", { "-selection", "clipboard", "-o", "-t", "application/x-sorvantel-binary" }).output
         == contents.formats[1].data)
         << "3 MB through INCR, byte for byte";
 
@@ -162,7 +164,8 @@ TEST_F(ClipboardTest, MultipleAnswersEachPairAndMarksTheOnesItCannot)
     const Atom text = intern("SORVANTEL_TEST_TEXT");
     const Atom missing = intern("SORVANTEL_TEST_MISSING");
     const Atom pairsProperty = intern("SORVANTEL_TEST_PAIRS");
-    const long pairs[] = { long(intern("UTF8_STRING")), long(text), long(intern("image/png")), long(missing) };
+    const long pairs[]
+        = { long(intern("UTF8_STRING")), long(text), long(intern("image/png")), long(missing) };
     XChangeProperty(display, window, pairsProperty, intern("ATOM_PAIR"), 32, PropModeReplace,
         reinterpret_cast<const unsigned char*>(pairs), 4);
     XConvertSelection(display, intern("CLIPBOARD"), intern("MULTIPLE"), pairsProperty, window, CurrentTime);
@@ -178,10 +181,10 @@ TEST_F(ClipboardTest, MultipleAnswersEachPairAndMarksTheOnesItCannot)
         unsigned long count = 0;
         unsigned long after = 0;
         unsigned char* data = nullptr;
-        XGetWindowProperty(display, window, name, 0, 1024, False, AnyPropertyType, &type, &format, &count, &after,
-            &data);
+        XGetWindowProperty(
+            display, window, name, 0, 1024, False, AnyPropertyType, &type, &format, &count, &after, &data);
         const QByteArray bytes = data ? QByteArray(reinterpret_cast<const char*>(data),
-                                            qsizetype(count * (format == 32 ? sizeof(long) : 1)))
+                                     qsizetype(count * (format == 32 ? sizeof(long) : 1)))
                                       : QByteArray();
         if (data)
             XFree(data);
@@ -266,7 +269,8 @@ TEST_F(ClipboardTest, ATransferThatNeverEndsIsCutOffBySizeOrByTime)
             15000))
             << "the read must end however long chunks keep coming";
         EXPECT_EQ(*snapshot, std::nullopt);
-        reader.readText(SelectionReader::Selection::clipboard, [&](std::optional<QString> t) { text = std::move(t); });
+        reader.readText(
+            SelectionReader::Selection::clipboard, [&](std::optional<QString> t) { text = std::move(t); });
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 owner.serve();
@@ -275,7 +279,8 @@ TEST_F(ClipboardTest, ATransferThatNeverEndsIsCutOffBySizeOrByTime)
             15000));
         EXPECT_EQ(*text, std::nullopt);
         if (c.limit < X11SelectionReader::maxReadBytes) {
-            EXPECT_LE(owner.sentBytes(), 2 * (c.limit + 2 * EndlessIncrOwner::chunkBytes)) << "two reads, each cut off";
+            EXPECT_LE(owner.sentBytes(), 2 * (c.limit + 2 * EndlessIncrOwner::chunkBytes))
+                << "two reads, each cut off";
         }
     }
 }

@@ -23,8 +23,8 @@ TEST(GlobalPointerWatch, ReportsLeftRightAndWheelWithThePointerPosition)
     xdotool({ "mousemove", "--sync", "120", "140", "click", "1" });
     ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 1; }, 2000));
     // The middle button (a paste) and the side buttons are not reported.
-    xdotool({ "mousemove", "--sync", "300", "40", "click", "2", "click", "8", "click", "3", "click", "4", "click",
-        "7" });
+    xdotool({ "mousemove", "--sync", "300", "40", "click", "2", "click", "8", "click", "3", "click", "4",
+        "click", "7" });
     ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 4; }, 2000));
     QTest::qWait(100);
 

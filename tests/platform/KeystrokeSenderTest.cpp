@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The paste keystroke into a real Qt line edit, pressed with and without the
 // user still holding a key.
-#include "Clipboard.h"
 #include "KeystrokeSender.h"
+#include "Clipboard.h"
 #include "X11Connection.h"
 #include "X11KeystrokeSender.h"
 #include "X11TestTools.h"

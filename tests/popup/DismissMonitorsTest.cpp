@@ -33,7 +33,11 @@ protected:
 
     DismissMonitors::Handlers handlers()
     {
-        return { [this] { ++dismissals; }, [this] { ++tabs; return consumeTab; } };
+        return { [this] { ++dismissals; },
+            [this] {
+                ++tabs;
+                return consumeTab;
+            } };
     }
 
     // Waits long enough for an event that should not come to have come.

@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: MIT
 // Every popup flow with the real lookup client against a loopback HTTP
 // server, on the run's X display: real clicks, keys and X clients.
-#include "NotificationCenter.h"
 #include "PopupController.h"
+#include "NotificationCenter.h"
 #include "PopupView.h"
 #include "TestHttpServer.h"
 #include "X11TestTools.h"
 
 #include <QAudioOutput>
 #include <QGuiApplication>
-#include <QMediaPlayer>
 #include <QJsonArray>
-#include <QScreen>
 #include <QJsonDocument>
+#include <QMediaPlayer>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
@@ -27,12 +27,14 @@ using Response = TestHttpServer::Response;
 
 QByteArray envelope(const QJsonObject& data)
 {
-    return QJsonDocument(QJsonObject { { "success", true }, { "data", data } }).toJson(QJsonDocument::Compact);
+    return QJsonDocument(QJsonObject { { "success", true }, { "data", data } })
+        .toJson(QJsonDocument::Compact);
 }
 
 QByteArray failure(const QString& error)
 {
-    return QJsonDocument(QJsonObject { { "success", false }, { "error", error } }).toJson(QJsonDocument::Compact);
+    return QJsonDocument(QJsonObject { { "success", false }, { "error", error } })
+        .toJson(QJsonDocument::Compact);
 }
 
 // A WAV of 0.2 s of silence: something a media player accepts.
@@ -40,7 +42,10 @@ QByteArray silentWav()
 {
     const quint32 samples = 8000 / 5;
     QByteArray wav;
-    auto put32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xff)); };
+    auto put32 = [&](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            wav.append(char((v >> (8 * i)) & 0xff));
+    };
     auto put16 = [&](quint16 v) { wav.append(char(v & 0xff)).append(char(v >> 8)); };
     wav.append("RIFF");
     put32(36 + samples * 2);
@@ -83,7 +88,8 @@ Response backend(const Request& request)
     if (request.path == "/refine") {
         return { 200,
             envelope({ { "text", request.json().value("text").toString() },
-                { "refined", "first variant\n---\nsecond variant\n---\nthird variant" }, { "model", "m" } }) };
+                { "refined", "first variant\n---\nsecond variant\n---\nthird variant" },
+                { "model", "m" } }) };
     }
     if (request.path == "/audio")
         return { 200, silentWav(), "audio/wav" };
@@ -100,8 +106,8 @@ protected:
         server.answer(backend);
         controller = std::make_unique<PopupController>(
             PopupController::Services { &settings, LookupClient(server.url(), std::chrono::seconds(10)) });
-        for (const QString& name : { PopupController::didTranslateSelection, PopupController::didReplaceRefined,
-                 PopupController::didOpenQuickTranslate })
+        for (const QString& name : { PopupController::didTranslateSelection,
+                 PopupController::didReplaceRefined, PopupController::didOpenQuickTranslate })
             NotificationCenter::defaultCenter().observe(name, &observer, [this, name] { posted << name; });
     }
 
@@ -118,8 +124,14 @@ protected:
     {
         return QTest::qWaitFor([&] { return !model().isLoading(); }, ms);
     }
-    bool waitShown() { return QTest::qWaitFor([&] { return panel().isVisible(); }, 3000); }
-    bool waitHidden(int ms = 2000) { return QTest::qWaitFor([&] { return !panel().isVisible(); }, ms); }
+    bool waitShown()
+    {
+        return QTest::qWaitFor([&] { return panel().isVisible(); }, 3000);
+    }
+    bool waitHidden(int ms = 2000)
+    {
+        return QTest::qWaitFor([&] { return !panel().isVisible(); }, ms);
+    }
 
     QList<QByteArray> paths() const
     {
@@ -129,8 +141,7 @@ protected:
         return result;
     }
 
-    template <typename T>
-    T* child(const char* name)
+    template <typename T> T* child(const char* name)
     {
         return controller->view().findChild<T*>(QLatin1String(name));
     }
@@ -157,9 +168,11 @@ TEST(PopupControllerRules, DictionaryWordTakesOneWordOfLettersOfAnyScript)
         { QStringLiteral(u"rock\u2019n\u2019roll"), QStringLiteral(u"rock\u2019n\u2019roll") },
         { "E-Mail", "e-mail" },
         { QStringLiteral(u"Na\u00efve"), QStringLiteral(u"na\u00efve") },
-        { QStringLiteral(u"nai\u0308ve"), QStringLiteral(u"nai\u0308ve") }, // a combining mark is a letter's part
+        { QStringLiteral(u"nai\u0308ve"),
+            QStringLiteral(u"nai\u0308ve") }, // a combining mark is a letter's part
         { QStringLiteral(u"\u041a\u043e\u0442"), QStringLiteral(u"\u043a\u043e\u0442") },
-        { QStringLiteral(u"\u3053\u3093\u306b\u3061\u306f"), QStringLiteral(u"\u3053\u3093\u306b\u3061\u306f") },
+        { QStringLiteral(u"\u3053\u3093\u306b\u3061\u306f"),
+            QStringLiteral(u"\u3053\u3093\u306b\u3061\u306f") },
         { "ice cream", std::nullopt },
         { QStringLiteral(u"ice\u00a0cream"), std::nullopt }, // any Unicode space separates words
         { "covid19", std::nullopt },
@@ -415,8 +428,8 @@ TEST_F(PopupControllerTest, OutsideClicksWheelAndEscapeCloseInsideClicksDoNot)
     ASSERT_TRUE(waitLoaded());
     QTest::qWait(100);
     const QRect frame = panel().frameGeometry();
-    xdotool({ "mousemove", QString::number(frame.center().x()), QString::number(frame.center().y()), "click", "1",
-        "click", "5" });
+    xdotool({ "mousemove", QString::number(frame.center().x()), QString::number(frame.center().y()), "click",
+        "1", "click", "5" });
     QTest::qWait(300);
     EXPECT_TRUE(panel().isVisible()) << "a click or scroll inside keeps it";
 
@@ -436,7 +449,8 @@ TEST_F(PopupControllerTest, OutsideClicksWheelAndEscapeCloseInsideClicksDoNot)
     EXPECT_EQ(model().quickTarget(), "en");
     EXPECT_TRUE(panel().isVisible());
 
-    xdotool({ "mousemove", QString::number(frame.right() + 200), QString::number(frame.bottom() + 100), "click", "4" });
+    xdotool({ "mousemove", QString::number(frame.right() + 200), QString::number(frame.bottom() + 100),
+        "click", "4" });
     EXPECT_TRUE(waitHidden()) << "a scroll elsewhere closes it";
 
     controller->show("two words", PopupMode::translate);

@@ -32,7 +32,8 @@ TEST(PopupGeometry, PlacementNextToThePointer)
         { "exactly fits above the bottom margin", { 500, 848 }, { 340, 200 }, { 480, 872 } },
         { "one pixel lower flips", { 500, 849 }, { 340, 200 }, { 480, 849 - 24 - 200 } },
         { "flipped with no clamp at the top", { 500, 100 }, { 340, 1000 }, { 480, 100 - 24 - 1000 } },
-        { "wider than the screen: the right bound wins", { 960, 300 }, { 2000, 200 }, { 1920 - 2000 - 8, 324 } },
+        { "wider than the screen: the right bound wins", { 960, 300 }, { 2000, 200 },
+            { 1920 - 2000 - 8, 324 } },
         { "second screen uses its own area", { 1930, 100 }, { 440, 200 }, { 1928, 124 } },
         { "second screen, right edge", { 3190, 100 }, { 440, 200 }, { 3200 - 440 - 8, 124 } },
         { "on no screen: raw offset", { 5000, 5000 }, { 340, 200 }, { 4980, 5024 } },
@@ -57,8 +58,7 @@ TEST(PopupGeometry, ClampKeepsTheFrameInsideWithTheTopWinning)
         { { 100, 800, 340, 400 }, { 100, 1080 - 400 - 8 } }, // grew past the bottom: pushed up
         { { 100, 800, 340, 1100 }, { 100, 38 } }, // taller than the area: top margin wins
         { { 100, 0, 340, 100 }, { 100, 38 } }, // above the top
-        { { -50, 200, 340, 100 }, { 8, 200 } },
-        { { 1800, 200, 340, 100 }, { 1920 - 340 - 8, 200 } },
+        { { -50, 200, 340, 100 }, { 8, 200 } }, { { 1800, 200, 340, 100 }, { 1920 - 340 - 8, 200 } },
         { { 100, 200, 2000, 100 }, { 1920 - 2000 - 8, 200 } }, // too wide: right bound wins
     };
     for (const auto& [frame, expected] : cases)

@@ -15,8 +15,8 @@
 namespace {
 
 // The selection layout's rows, in order.
-const char* const kSelectionRows[] = { "wordHeader", "progressRow", "translation", "refinedSection", "definition",
-    "errorMessage" };
+const char* const kSelectionRows[]
+    = { "wordHeader", "progressRow", "translation", "refinedSection", "definition", "errorMessage" };
 
 struct SelectionCase {
     const char* name;
@@ -54,9 +54,10 @@ void lookedUp(PopupModel& model, std::optional<DictionaryEntry> entry)
 }
 
 INSTANTIATE_TEST_SUITE_P(States, SelectionLayoutTest,
-    ::testing::Values(
-        SelectionCase { "WordWithFullEntry", [](PopupModel& m) { lookedUp(m, PopupViewFixture::fullEntry()); },
-            { "wordHeader", "translation", "definition" }, { "transcription", "speakerButton", "dictionaryLink" } },
+    ::testing::Values(SelectionCase { "WordWithFullEntry",
+                          [](PopupModel& m) { lookedUp(m, PopupViewFixture::fullEntry()); },
+                          { "wordHeader", "translation", "definition" },
+                          { "transcription", "speakerButton", "dictionaryLink" } },
         SelectionCase { "WordWhoseLookupFailed", [](PopupModel& m) { lookedUp(m, std::nullopt); },
             { "wordHeader", "translation" }, {} },
         SelectionCase { "EntryWithoutAudio",
@@ -64,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(States, SelectionLayoutTest,
             { "wordHeader", "translation", "definition" }, { "transcription", "dictionaryLink" } },
         SelectionCase { "EntryWithEmptyAudioAddressStillPlays",
             [](PopupModel& m) { lookedUp(m, entryWith([](DictionaryEntry& e) { e.audioUrl = QString(); })); },
-            { "wordHeader", "translation", "definition" }, { "transcription", "speakerButton", "dictionaryLink" } },
+            { "wordHeader", "translation", "definition" },
+            { "transcription", "speakerButton", "dictionaryLink" } },
         SelectionCase { "EntryWithoutTranscriptionOrDefinition",
             [](PopupModel& m) {
                 lookedUp(m, entryWith([](DictionaryEntry& e) {
@@ -82,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(States, SelectionLayoutTest,
         SelectionCase { "SentenceTranslated",
             [](PopupModel& m) {
                 m.reset(QStringLiteral("two words"), PopupMode::translate, false);
-                m.setTranslation(PopupViewFixture::translationOf(QStringLiteral("two words"), QStringLiteral("два слова")));
+                m.setTranslation(PopupViewFixture::translationOf(
+                    QStringLiteral("two words"), QStringLiteral("два слова")));
                 m.setIsLoading(false);
             },
             { "translation" }, {} },
@@ -93,9 +96,11 @@ INSTANTIATE_TEST_SUITE_P(States, SelectionLayoutTest,
                 m.setEntry(PopupViewFixture::fullEntry());
                 m.setIsLoading(false);
             },
-            { "wordHeader", "definition", "errorMessage" }, { "transcription", "speakerButton", "dictionaryLink" } },
+            { "wordHeader", "definition", "errorMessage" },
+            { "transcription", "speakerButton", "dictionaryLink" } },
         SelectionCase { "RefineLoading",
-            [](PopupModel& m) { m.reset(QStringLiteral("draft"), PopupMode::refine, false); }, { "progressRow" }, {} },
+            [](PopupModel& m) { m.reset(QStringLiteral("draft"), PopupMode::refine, false); },
+            { "progressRow" }, {} },
         SelectionCase { "RefinedVariants",
             [](PopupModel& m) {
                 m.reset(QStringLiteral("draft"), PopupMode::refine, false);
@@ -197,9 +202,9 @@ TEST_P(DictionaryPageTest, OnlyWebAddressesBecomeLinks)
 INSTANTIATE_TEST_SUITE_P(Addresses, DictionaryPageTest,
     ::testing::Values(PageCase { "https://dictionary.example/word/run", true },
         PageCase { "http://dictionary.example/run?q=1#x", true }, PageCase { "", false },
-        PageCase { "not a url", false }, PageCase { "/dictionary/run", false }, PageCase { "https://", false },
-        PageCase { "file:///etc/passwd", false }, PageCase { "javascript:alert(1)", false },
-        PageCase { "https://exa mple.com/", false }));
+        PageCase { "not a url", false }, PageCase { "/dictionary/run", false },
+        PageCase { "https://", false }, PageCase { "file:///etc/passwd", false },
+        PageCase { "javascript:alert(1)", false }, PageCase { "https://exa mple.com/", false }));
 
 // Receives the addresses the desktop is asked to open.
 class UrlRecorder : public QObject {
@@ -241,7 +246,8 @@ class PopupWidthTest : public PopupViewFixture, public ::testing::WithParamInter
 
 TEST_P(PopupWidthTest, WidthIsFixedByModeWhateverTheTextLength)
 {
-    const QString longText = QStringLiteral("a rather long sentence that wraps over several lines ").repeated(8);
+    const QString longText
+        = QStringLiteral("a rather long sentence that wraps over several lines ").repeated(8);
     const QString unbroken = QStringLiteral("https://example.com/") + QStringLiteral("x").repeated(300);
     const PopupMode mode = GetParam().mode;
     for (const QString& content : { QStringLiteral("hi"), longText, unbroken }) {
@@ -284,7 +290,8 @@ TEST_F(PopupViewTest, HeightFollowsTheTextAndShowsAllOfIt)
         EXPECT_EQ(view->height(), longHeight);
         EXPECT_GE(translation->height(), translation->heightForWidth(translation->width()))
             << "the whole text fits in its row";
-        EXPECT_EQ(translation->document()->size().height(), translation->heightForWidth(translation->width()));
+        EXPECT_EQ(
+            translation->document()->size().height(), translation->heightForWidth(translation->width()));
     }
 }
 
@@ -326,7 +333,8 @@ TEST_F(PopupViewTest, QuickTranslateShowsItsPanesAndThePlaceholder)
     EXPECT_FALSE(shown("selectionLayout"));
     EXPECT_TRUE(shown("quickTranslateLayout"));
     EXPECT_EQ(text("sourcePaneLabel"), QStringLiteral("ANY LANGUAGE"));
-    EXPECT_EQ(child<QPlainTextEdit>("inputField")->placeholderText(), QString::fromUtf8("Type to translate\u2026"));
+    EXPECT_EQ(
+        child<QPlainTextEdit>("inputField")->placeholderText(), QString::fromUtf8("Type to translate\u2026"));
     EXPECT_TRUE(shown("directionDivider"));
     EXPECT_EQ(child("targetButton")->toolTip(), QStringLiteral("Switch the result language (Tab)"));
     EXPECT_TRUE(shown("targetKeyCap"));
@@ -394,7 +402,8 @@ TEST_P(QuickTargetTest, TargetButtonReadsTheLanguageName)
 {
     openQuickTranslate();
     model.setQuickTarget(QString::fromUtf8(GetParam().code));
-    EXPECT_EQ(qobject_cast<QAbstractButton*>(child("targetButton"))->text(), QString::fromUtf8(GetParam().shown));
+    EXPECT_EQ(
+        qobject_cast<QAbstractButton*>(child("targetButton"))->text(), QString::fromUtf8(GetParam().shown));
     EXPECT_EQ(text("targetLanguageLabel"), QString::fromUtf8(GetParam().shown));
 }
 
@@ -439,7 +448,8 @@ TEST_F(PopupViewTest, InputIsReportedForResetsButNotWhenTheLayoutAppears)
     model.setSourceText(QStringLiteral("changed in the selection layout"));
     model.setMode(PopupMode::quickTranslate);
     settle();
-    EXPECT_EQ(child<QPlainTextEdit>("inputField")->toPlainText(), QStringLiteral("changed in the selection layout"));
+    EXPECT_EQ(child<QPlainTextEdit>("inputField")->toPlainText(),
+        QStringLiteral("changed in the selection layout"));
     EXPECT_TRUE(inputs.isEmpty()) << "neither the selection layout nor the appearance reports";
 
     model.setSourceText(QStringLiteral("hello"));
@@ -479,10 +489,12 @@ TEST_F(PopupViewTest, InputCallbackMayWriteTheModelAgain)
     PopupModel own;
     QStringList seen;
     QWidget host(nullptr, Qt::Tool | Qt::FramelessWindowHint);
-    auto* reentrant = new PopupView(&own, {}, {}, {}, [&](const QString& text) {
-        seen << text;
-        own.setIsLoading(!text.isEmpty());
-    }, {});
+    auto* reentrant = new PopupView(&own, {}, {}, {},
+        [&](const QString& text) {
+            seen << text;
+            own.setIsLoading(!text.isEmpty());
+        },
+        {});
     reentrant->hostIn(&host, false);
     own.reset(QString(), PopupMode::quickTranslate, false);
     own.setSourceText(QStringLiteral("a"));
@@ -490,7 +502,8 @@ TEST_F(PopupViewTest, InputCallbackMayWriteTheModelAgain)
     own.setSourceText(QStringLiteral("ab"));
     QCoreApplication::processEvents();
     EXPECT_EQ(seen, QStringList({ "a", "ab" }));
-    EXPECT_TRUE(reentrant->findChild<QWidget*>(QStringLiteral("quickProgressIndicator"))->isVisibleTo(reentrant));
+    EXPECT_TRUE(
+        reentrant->findChild<QWidget*>(QStringLiteral("quickProgressIndicator"))->isVisibleTo(reentrant));
 }
 
 TEST_F(PopupViewTest, ReturnInsertsNothingButShiftReturnBreaksTheLine)

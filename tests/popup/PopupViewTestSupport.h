@@ -28,8 +28,8 @@ protected:
         window = std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::FramelessWindowHint);
         view = new PopupView(
             &model, [this] { ++played; }, [this](const QString& text) { copied << text; },
-            [this](const QString& text) { replaced << text; }, [this](const QString& text) { inputs << text; },
-            [this] { ++toggled; });
+            [this](const QString& text) { replaced << text; },
+            [this](const QString& text) { inputs << text; }, [this] { ++toggled; });
         view->hostIn(window.get(), false);
     }
 
@@ -54,8 +54,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    template <typename T = QWidget>
-    T* child(const char* name) const
+    template <typename T = QWidget> T* child(const char* name) const
     {
         return view->findChild<T*>(QString::fromLatin1(name));
     }

@@ -32,10 +32,7 @@ protected:
     }
 
     // Moves the real pointer, so the X server reports entering and leaving.
-    static void pointAt(QWidget* widget, QPoint at)
-    {
-        QCursor::setPos(widget->mapToGlobal(at));
-    }
+    static void pointAt(QWidget* widget, QPoint at) { QCursor::setPos(widget->mapToGlobal(at)); }
 
     bool hover(RefinedVariantRow* target)
     {

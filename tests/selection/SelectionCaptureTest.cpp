@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Selection capture against real X clients on the run's display: the
 // clipboard helper, xclip, xterm, and shortcuts pressed with xdotool.
+#include "SelectionCapture.h"
 #include "AppSettings.h"
 #include "HotkeyManager.h"
-#include "SelectionCapture.h"
 #include "X11Connection.h"
 #include "X11HotkeyRegistrar.h"
 #include "X11TestTools.h"
@@ -209,7 +209,8 @@ TEST_F(SelectionCaptureTest, AClipboardOwnerThatStallsOnAFormatIsLeftAlone)
         EXPECT_EQ(result.calls, 1);
         EXPECT_EQ(result.text, std::nullopt);
         EXPECT_TRUE(stalled->printed("stall"));
-        EXPECT_FALSE(application->printed("copy")) << "nothing was copied over contents that could not be saved";
+        EXPECT_FALSE(application->printed("copy"))
+            << "nothing was copied over contents that could not be saved";
         EXPECT_EQ(X11TestTools::owner("CLIPBOARD"), stalledWindow) << "neither replaced nor cleared";
     }
 }
@@ -292,8 +293,8 @@ TEST_F(SelectionCaptureTest, ACaptureOverATerminalLeavesItsRunningProgramAlone)
         const QString title = QStringLiteral("sorvantel-terminal-%1").arg(QString::fromLatin1(c.name).size());
         Client terminal("xterm",
             c.identity
-                + QStringList { "-title", title, "-e", "sh", "-c", "stty -icanon -echo; cat </dev/tty >\"$0\" & exec sleep 300",
-                    typedFile });
+                + QStringList { "-title", title, "-e", "sh", "-c",
+                    "stty -icanon -echo; cat </dev/tty >\"$0\" & exec sleep 300", typedFile });
         ASSERT_TRUE(QTest::qWaitFor([&] { return runsSleep(terminal.pid()); }, 10000));
         const X11TestTools::Run search = run("xdotool", { "search", "--sync", "--name", title });
         focus(search.output.split('\n').value(0).toULong());

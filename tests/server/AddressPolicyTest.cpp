@@ -62,7 +62,8 @@ TEST(AddressPolicy, ParsesOnlyCanonicalAddressForms)
 {
     // Shorthands that some resolvers read as 127.0.0.1 must not parse as
     // literals; they are then host names, which the allow-list refuses.
-    for (const char* text : { "2130706433", "0x7f.0.0.1", "127.1", "017700000001", "localhost", "", "1.2.3.4.5" })
+    for (const char* text :
+        { "2130706433", "0x7f.0.0.1", "127.1", "017700000001", "localhost", "", "1.2.3.4.5" })
         EXPECT_FALSE(IpAddress::parse(text)) << text;
     const auto bracketed = IpAddress::parse("[::1]");
     ASSERT_TRUE(bracketed);

@@ -17,7 +17,7 @@ QString error(const Reply& reply)
 }
 
 AudioRelay relayWithOrigin(const FakeHttpServer& upstream, std::size_t maxBytes = 4096,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(5), QStringList allowedHosts = {})
+    std::chrono::milliseconds timeout = std::chrono::seconds(5), QStringList allowedHosts = {})
 {
     AudioRelay::Config config;
     config.allowedHosts = std::move(allowedHosts);
@@ -39,7 +39,8 @@ TEST(AudioRelay, PassesTheRecordingAndItsTypeThrough)
             res.set_content(std::string("OggS\0\x02", 6) + "payload", "audio/ogg; codecs=vorbis");
     });
     const AudioRelay relay = relayWithOrigin(upstream);
-    const Reply reply = relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/moved?accent=uk"));
+    const Reply reply
+        = relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/moved?accent=uk"));
     ASSERT_EQ(reply.status, 200) << error(reply).toStdString();
     EXPECT_EQ(reply.contentType, "audio/ogg; codecs=vorbis");
     EXPECT_EQ(reply.body, QByteArray("OggS\0\x02payload", 13));
@@ -57,23 +58,26 @@ TEST(AudioRelay, RefusesRedirectsToRefusedAddressesWithoutConnecting)
         const char* reason;
     } cases[] = {
         { "http://127.0.0.2:" + std::to_string(probe.port()) + "/a.wav", "127.0.0.2 is a loopback address" },
-        { "http://localhost:" + std::to_string(sameHost.port()) + "/a.wav", "localhost resolves to a loopback address" },
+        { "http://localhost:" + std::to_string(sameHost.port()) + "/a.wav",
+            "localhost resolves to a loopback address" },
         { "http://127.0.0.1:" + std::to_string(sameHost.port()) + "/pronunciation/a",
-          "127.0.0.1 is not a dictionary audio host of this server" },
+            "127.0.0.1 is not a dictionary audio host of this server" },
         { "file:///etc/passwd", "only plain http and https addresses are relayed" },
         { "http://169.254.169.254/latest/meta-data/", "169.254.169.254 is a link-local address" },
     };
     std::string next;
     FakeHttpServer upstream([&](const httplib::Request&, httplib::Response& res) { res.set_redirect(next); });
     // Listed as audio hosts, so only their addresses can refuse them.
-    const AudioRelay relay = relayWithOrigin(upstream, 4096, std::chrono::seconds(5),
-                                             { "127.0.0.2", "localhost", "169.254.169.254" });
+    const AudioRelay relay = relayWithOrigin(
+        upstream, 4096, std::chrono::seconds(5), { "127.0.0.2", "localhost", "169.254.169.254" });
     for (const auto& c : cases) {
         next = c.target;
         const Reply reply = relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/x"));
         EXPECT_EQ(reply.status, 403) << c.target;
-        EXPECT_TRUE(error(reply).startsWith("Refused to fetch")) << c.target << ": " << error(reply).toStdString();
-        EXPECT_TRUE(error(reply).endsWith(QString::fromUtf8(c.reason) + u'.')) << c.target << ": " << error(reply).toStdString();
+        EXPECT_TRUE(error(reply).startsWith("Refused to fetch"))
+            << c.target << ": " << error(reply).toStdString();
+        EXPECT_TRUE(error(reply).endsWith(QString::fromUtf8(c.reason) + u'.'))
+            << c.target << ": " << error(reply).toStdString();
     }
     EXPECT_EQ(probe.connections(), 0);
     EXPECT_EQ(sameHost.connections(), 0);
@@ -128,9 +132,11 @@ TEST(AudioRelay, GivesUpOnSlowUpstreamsAndRefusesPages)
         res.set_content("RIFF", "audio/wav");
     });
     const AudioRelay relay = relayWithOrigin(upstream, 4096, std::chrono::milliseconds(400));
-    const auto at = [&](const char* path) { return relay.fetch(QString::fromStdString(upstream.origin() + path)); };
+    const auto at
+        = [&](const char* path) { return relay.fetch(QString::fromStdString(upstream.origin() + path)); };
     EXPECT_EQ(at("/pronunciation/slow").status, 504);
-    EXPECT_EQ(at("/pronunciation/page").status, 502) << "a page relayed here would run under this server's origin";
+    EXPECT_EQ(at("/pronunciation/page").status, 502)
+        << "a page relayed here would run under this server's origin";
     EXPECT_EQ(error(at("/pronunciation/gone")), "The recording's server answered HTTP 404.");
     EXPECT_EQ(error(at("/pronunciation/loop")), "The recording's address redirects too often.");
 }
@@ -145,11 +151,13 @@ TEST(AudioRelay, AcceptsOnlyListedHostsAtPublicAddresses)
     // Decided without any connection.
     EXPECT_EQ(relay.check("https://8.8.8.8/a.mp3").kind, AudioRelay::Decision::Kind::Remote);
     EXPECT_EQ(relay.check("https://8.8.8.8/a.mp3").connectTo, "8.8.8.8");
-    EXPECT_EQ(relay.check("http://127.0.0.1:47831/pronunciation/run?accent=uk").kind, AudioRelay::Decision::Kind::Own);
+    EXPECT_EQ(relay.check("http://127.0.0.1:47831/pronunciation/run?accent=uk").kind,
+        AudioRelay::Decision::Kind::Own);
     EXPECT_EQ(relay.check("http://10.0.0.7/a.mp3").reason, "10.0.0.7 is a private address");
     EXPECT_EQ(relay.check("http://127.0.0.1:47832/pronunciation/run").reason,
-              "127.0.0.1 is not a dictionary audio host of this server");
-    EXPECT_EQ(relay.check("https://127.0.0.1:47831/pronunciation/run").kind, AudioRelay::Decision::Kind::Refused)
+        "127.0.0.1 is not a dictionary audio host of this server");
+    EXPECT_EQ(
+        relay.check("https://127.0.0.1:47831/pronunciation/run").kind, AudioRelay::Decision::Kind::Refused)
         << "the own origin is plain http";
     EXPECT_EQ(relay.check("http://8.8.8.8.evil.example/a.mp3").kind, AudioRelay::Decision::Kind::Refused);
     EXPECT_TRUE(AudioRelay::isAudioType("audio/mpeg"));

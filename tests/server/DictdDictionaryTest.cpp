@@ -26,7 +26,10 @@ std::string dictzip(const std::string& text, std::size_t chunkLength)
         chunks.push_back(out);
     }
     deflateEnd(&z);
-    auto le16 = [](std::string& s, unsigned v) { s += char(v & 0xff); s += char(v >> 8); };
+    auto le16 = [](std::string& s, unsigned v) {
+        s += char(v & 0xff);
+        s += char(v >> 8);
+    };
     std::string extra = "RA";
     le16(extra, unsigned(6 + 2 * chunks.size()));
     le16(extra, 1);
@@ -120,7 +123,8 @@ TEST(DictdDictionary, ReadsPlainAndWholeGzipText)
     EXPECT_FALSE(DictdDictionary::fromData("", text, &error));
     EXPECT_FALSE(DictdDictionary::fromData("only garbage\n", text, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(DictdDictionary::fromData(index, std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03garbage!", 18), &error))
+    EXPECT_FALSE(DictdDictionary::fromData(
+        index, std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03garbage!", 18), &error))
         << "a damaged gzip file is an error, not empty text";
 }
 
@@ -134,26 +138,33 @@ TEST(EntryParser, ReadsTheFreeDictLayouts)
         // one line of comma-separated terms
         { "dog /dɔg/\nсобака\n", "собака" },
         // numbered senses
-        { "run /rʌn/\n1. atropellar\n2. arranque\n3. funcionar\n4. correr\n5. huir\n", "atropellar; arranque; funcionar; correr" },
+        { "run /rʌn/\n1. atropellar\n2. arranque\n3. funcionar\n4. correr\n5. huir\n",
+            "atropellar; arranque; funcionar; correr" },
         // grammar tags, subject labels, notes, examples and cross references dropped
         { "laufen /ˈlaʊfn̩/ <v>\n [mach.] operation <n>, running <n>\n         Note: working of a machine\n"
-          "      \"Die Geschäfte laufen gut.\"  - Business is doing well.\n   Synonyms: {Gang}\n see: {anlaufen}\n",
-          "operation, running" },
+          "      \"Die Geschäfte laufen gut.\"  - Business is doing well.\n   Synonyms: {Gang}\n see: "
+          "{anlaufen}\n",
+            "operation, running" },
         // numbered translations followed by unnumbered English glosses
-        { "house //haʊs// <n>\n1. balai, rumah\narchetypal structure of a human abode\n2. bilik, kamar\ndebating chamber\n",
-          "balai, rumah; bilik, kamar" },
+        { "house //haʊs// <n>\n1. balai, rumah\narchetypal structure of a human abode\n2. bilik, "
+          "kamar\ndebating chamber\n",
+            "balai, rumah; bilik, kamar" },
         // a number that only names the part of speech, the terms on the next line
-        { " [ichi1]  家 /ie/\n1. (noun (common) (futsuumeishi))\nhouse, residence, dwelling\n2. family, household\n",
-          "house, residence, dwelling; family, household" },
+        { " [ichi1]  家 /ie/\n1. (noun (common) (futsuumeishi))\nhouse, residence, dwelling\n2. family, "
+          "household\n",
+            "house, residence, dwelling; family, household" },
         // roman numerals and tags before the number; a stray "2." at the end of a line
-        { "house\nI.  <N> 1.  budynek, dom\n 2.  [książek]  wydawnictwo\nII.  <V> 1.  mieścić\n", "budynek, dom; wydawnictwo; mieścić" },
+        { "house\nI.  <N> 1.  budynek, dom\n 2.  [książek]  wydawnictwo\nII.  <V> 1.  mieścić\n",
+            "budynek, dom; wydawnictwo; mieścić" },
         { "dom /dɔ̃m/ <n>\n1. house, home 2.\n(architektura) oddzielny budynek\n", "house, home" },
         // more than three terms in a sense are cut
         { "x\na, b, c, d, e\n", "a, b, c" },
         { "empty\n\n   Note: nothing here\n", "" },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(c.text, F::FreeDict) }).toStdString(), c.expected) << c.text;
+        EXPECT_EQ(
+            EntryParser::summarise({ EntryParser::parse(c.text, F::FreeDict) }).toStdString(), c.expected)
+            << c.text;
 }
 
 TEST(EntryParser, RanksEveryDayEntriesBeforeSpecialistOnes)
@@ -163,29 +174,42 @@ TEST(EntryParser, RanksEveryDayEntriesBeforeSpecialistOnes)
     const std::vector<ParsedEntry> entries = {
         EntryParser::parse("dog\nBandhaken\n         Note: Fassbinderei\n", F::FreeDict),
         EntryParser::parse("dog\nBock [techn.]\n", F::FreeDict),
-        EntryParser::parse("dog\nHund [zool.]\n      \"train a dog\" - einen Hund abrichten\n      \"a\" - b\n", F::FreeDict),
+        EntryParser::parse(
+            "dog\nHund [zool.]\n      \"train a dog\" - einen Hund abrichten\n      \"a\" - b\n",
+            F::FreeDict),
     };
     EXPECT_EQ(EntryParser::summarise(entries, 2).toStdString(), "Hund; Bock");
     // The same term in two entries appears once.
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("a\nx, y\n", F::FreeDict), EntryParser::parse("a\nY, z\n", F::FreeDict) })
+    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("a\nx, y\n", F::FreeDict),
+                                         EntryParser::parse("a\nY, z\n", F::FreeDict) })
                   .toStdString(),
-              "x, y; z");
+        "x, y; z");
 }
 
 TEST(EntryParser, ReadsTheFirstSenseOfEachPartOfSpeechInMueller)
 {
     using F = EntryParser::Format;
-    const char* run = "run\n   [rʌn]\n   1. _n.\n      1) бег, пробег; at a run бегом\n      2) короткая поездка\n"
-                      "   2. _v. (ran - run)\n      1) бежать; бегать\n      2) двигаться\n";
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(run, F::Mueller) }).toStdString(), "бег, пробег; бежать");
+    const char* run
+        = "run\n   [rʌn]\n   1. _n.\n      1) бег, пробег; at a run бегом\n      2) короткая поездка\n"
+          "   2. _v. (ran - run)\n      1) бежать; бегать\n      2) двигаться\n";
+    EXPECT_EQ(
+        EntryParser::summarise({ EntryParser::parse(run, F::Mueller) }).toStdString(), "бег, пробег; бежать");
     // Labels and parentheses go; a first sense wrapped over two lines is joined.
-    const char* house = "house\n   1. _n. [haʊs], _pl. [↗haʊzɪz]\n      1) дом (тж. the H.), жилище,\n      здание; семья\n";
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(house, F::Mueller) }).toStdString(), "дом, жилище, здание");
+    const char* house = "house\n   1. _n. [haʊs], _pl. [↗haʊzɪz]\n      1) дом (тж. the H.), жилище,\n      "
+                        "здание; семья\n";
+    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(house, F::Mueller) }).toStdString(),
+        "дом, жилище, здание");
     // Inline translation without numbered senses.
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("quickly\n   [↗kwɪklɪ] _adv. быстро\n", F::Mueller) }).toStdString(),
-              "быстро");
+    EXPECT_EQ(
+        EntryParser::summarise({ EntryParser::parse("quickly\n   [↗kwɪklɪ] _adv. быстро\n", F::Mueller) })
+            .toStdString(),
+        "быстро");
     // A pointer to another entry is no translation.
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("ran\n   [ræn] _p. от run 2\n", F::Mueller) }).toStdString(), "");
-    const char* running = "running\n   [↗rʌnɪŋ]\n   1. _pres-p. от run 2\n   2. _n.\n      1) беганье; бег\n   3. _a.\n      1) бегущий\n";
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(running, F::Mueller) }).toStdString(), "беганье; бегущий");
+    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("ran\n   [ræn] _p. от run 2\n", F::Mueller) })
+                  .toStdString(),
+        "");
+    const char* running = "running\n   [↗rʌnɪŋ]\n   1. _pres-p. от run 2\n   2. _n.\n      1) беганье; бег\n "
+                          "  3. _a.\n      1) бегущий\n";
+    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(running, F::Mueller) }).toStdString(),
+        "беганье; бегущий");
 }

@@ -29,7 +29,8 @@ class Refine : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_gemini = std::make_unique<FakeHttpServer>([this](const httplib::Request& req, httplib::Response& res) {
+        m_gemini = std::make_unique<FakeHttpServer>([this](
+                                                        const httplib::Request& req, httplib::Response& res) {
             (void)req;
             res.status = m_status;
             res.set_content(m_errorBody.empty() ? geminiAnswer(m_answer) : m_errorBody, "application/json");
@@ -43,7 +44,8 @@ protected:
     httplib::Result refine(const QJsonObject& body)
     {
         auto client = m_server->client();
-        return client.Post("/refine", QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), "application/json");
+        return client.Post(
+            "/refine", QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), "application/json");
     }
 
     std::unique_ptr<FakeHttpServer> m_gemini;
@@ -57,15 +59,18 @@ protected:
 
 TEST_F(Refine, SendsTheKeyOnlyInItsHeaderAndThePromptAsSystemInstruction)
 {
-    m_answer = QStringLiteral("  hey, can you check this?\n---\ncheck this please\n---\ncould you take a look at this?\n");
-    const auto result = refine({ { "text", "pls chek this" }, { "prompt", "Rewrite it." }, { "apiKey", QString::fromStdString(kKey) } });
+    m_answer = QStringLiteral(
+        "  hey, can you check this?\n---\ncheck this please\n---\ncould you take a look at this?\n");
+    const auto result = refine({ { "text", "pls chek this" }, { "prompt", "Rewrite it." },
+        { "apiKey", QString::fromStdString(kKey) } });
     ASSERT_TRUE(result);
     ASSERT_EQ(result->status, 200) << result->body;
     const QJsonObject data = parse(result->body).value("data").toObject();
     EXPECT_EQ(data.value("text"), "pls chek this");
     EXPECT_EQ(data.value("model"), "gemini-test-model");
     const QStringList variants = data.value("refined").toString().split(QStringLiteral("\n---\n"));
-    EXPECT_EQ(variants, (QStringList { "hey, can you check this?", "check this please", "could you take a look at this?" }));
+    EXPECT_EQ(variants,
+        (QStringList { "hey, can you check this?", "check this please", "could you take a look at this?" }));
 
     const auto received = m_gemini->received();
     ASSERT_EQ(received.size(), 1u);
@@ -84,7 +89,9 @@ TEST_F(Refine, SendsTheKeyOnlyInItsHeaderAndThePromptAsSystemInstruction)
         }
     }
     const QJsonObject sent = parse(request.body);
-    EXPECT_EQ(sent.value("systemInstruction").toObject().value("parts").toArray().at(0).toObject().value("text"), "Rewrite it.");
+    EXPECT_EQ(
+        sent.value("systemInstruction").toObject().value("parts").toArray().at(0).toObject().value("text"),
+        "Rewrite it.");
     const QJsonObject turn = sent.value("contents").toArray().at(0).toObject();
     EXPECT_EQ(turn.value("role"), "user");
     EXPECT_EQ(turn.value("parts").toArray().at(0).toObject().value("text"), "pls chek this");
@@ -94,11 +101,18 @@ TEST_F(Refine, UsesTheDefaultPromptWhenNoneIsGiven)
 {
     m_answer = QStringLiteral("a\n---\nb\n---\nc");
     for (const QJsonObject& body : { QJsonObject { { "text", "x" }, { "apiKey", "k" } },
-                                     QJsonObject { { "text", "x" }, { "apiKey", "k" }, { "prompt", "  \n" } } }) {
+             QJsonObject { { "text", "x" }, { "apiKey", "k" }, { "prompt", "  \n" } } }) {
         ASSERT_EQ(refine(body)->status, 200);
         const QJsonObject sent = parse(m_gemini->received().back().body);
-        EXPECT_EQ(sent.value("systemInstruction").toObject().value("parts").toArray().at(0).toObject().value("text").toString(),
-                  AppSettings::defaultRefinePrompt());
+        EXPECT_EQ(sent.value("systemInstruction")
+                      .toObject()
+                      .value("parts")
+                      .toArray()
+                      .at(0)
+                      .toObject()
+                      .value("text")
+                      .toString(),
+            AppSettings::defaultRefinePrompt());
     }
 }
 
@@ -110,14 +124,18 @@ TEST_F(Refine, ExplainsEveryFailureWithoutTheKey)
         int expectedStatus;
         const char* message;
     } cases[] = {
-        { 400, R"({"error":{"code":400,"message":"API key not valid. Please pass a valid API key.","status":"INVALID_ARGUMENT","details":[{"reason":"API_KEY_INVALID"}]}})",
-          401, "Gemini did not accept the API key. Check the key in Settings → Refining." },
+        { 400,
+            R"({"error":{"code":400,"message":"API key not valid. Please pass a valid API key.","status":"INVALID_ARGUMENT","details":[{"reason":"API_KEY_INVALID"}]}})",
+            401, "Gemini did not accept the API key. Check the key in Settings → Refining." },
         { 403, R"({"error":{"code":403,"message":"Permission denied","status":"PERMISSION_DENIED"}})", 401,
-          "Gemini did not accept the API key. Check the key in Settings → Refining." },
+            "Gemini did not accept the API key. Check the key in Settings → Refining." },
         { 429, R"({"error":{"code":429,"status":"RESOURCE_EXHAUSTED"}})", 429,
-          "Your Gemini quota is used up for now. Wait a little, or check the key's plan in Google AI Studio." },
-        { 503, "<html>overloaded</html>", 502, "Gemini could not rewrite the text (HTTP 503). Try again in a moment." },
-        { 200, R"({"promptFeedback":{"blockReason":"SAFETY"}})", 502, "Gemini declined to rewrite this text (SAFETY)." },
+            "Your Gemini quota is used up for now. Wait a little, or check the key's plan in Google AI "
+            "Studio." },
+        { 503, "<html>overloaded</html>", 502,
+            "Gemini could not rewrite the text (HTTP 503). Try again in a moment." },
+        { 200, R"({"promptFeedback":{"blockReason":"SAFETY"}})", 502,
+            "Gemini declined to rewrite this text (SAFETY)." },
     };
     for (const Case& c : cases) {
         m_status = c.status;
@@ -134,8 +152,9 @@ TEST_F(Refine, ExplainsEveryFailureWithoutTheKey)
 
 TEST_F(Refine, AsksForAKeyWithoutCallingGemini)
 {
-    for (const QJsonObject& body : { QJsonObject { { "text", "draft" } }, QJsonObject { { "text", "draft" }, { "apiKey", "" } },
-                                     QJsonObject { { "text", "draft" }, { "apiKey", QJsonValue::Null } } }) {
+    for (const QJsonObject& body :
+        { QJsonObject { { "text", "draft" } }, QJsonObject { { "text", "draft" }, { "apiKey", "" } },
+            QJsonObject { { "text", "draft" }, { "apiKey", QJsonValue::Null } } }) {
         const auto result = refine(body);
         EXPECT_EQ(result->status, 401);
         EXPECT_EQ(parse(result->body).value("error"), "Add your Gemini API key in Settings → Refining.");
@@ -158,8 +177,10 @@ TEST(RefineUnreachable, SaysGeminiCannotBeReached)
     options.geminiUrl = QStringLiteral("http://127.0.0.1:%1").arg(closedPort);
     auto server = startServer(options);
     auto client = server->client();
-    const auto result = client.Post("/refine", R"({"text":"draft","apiKey":"AIzaSecret"})", "application/json");
+    const auto result
+        = client.Post("/refine", R"({"text":"draft","apiKey":"AIzaSecret"})", "application/json");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 502);
-    EXPECT_EQ(parse(result->body).value("error"), "Could not reach Gemini. Check the network connection and try again.");
+    EXPECT_EQ(parse(result->body).value("error"),
+        "Could not reach Gemini. Check the network connection and try again.");
 }

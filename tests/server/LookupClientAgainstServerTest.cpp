@@ -16,8 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-template <typename T>
-LookupResult<T> await(QCoro::Task<LookupResult<T>> task)
+template <typename T> LookupResult<T> await(QCoro::Task<LookupResult<T>> task)
 {
     std::optional<LookupResult<T>> result = awaitTask(std::move(task));
     if (!result) {
@@ -27,8 +26,7 @@ LookupResult<T> await(QCoro::Task<LookupResult<T>> task)
     return std::move(*result);
 }
 
-template <typename T>
-std::string failure(const LookupResult<T>& result)
+template <typename T> std::string failure(const LookupResult<T>& result)
 {
     return result ? std::string("(succeeded)") : result.error().message().toStdString();
 }
@@ -89,24 +87,28 @@ TEST_F(ClientAgainstServer, PlaysThePronunciationThroughTheRelay)
 
 TEST_F(ClientAgainstServer, TranslatesAWordIntoRussianGermanAndFrench)
 {
-    const std::pair<const char*, const char*> expected[] = { { "ru", "дом" }, { "de", "Haus" }, { "fr", "maison" } };
+    const std::pair<const char*, const char*> expected[]
+        = { { "ru", "дом" }, { "de", "Haus" }, { "fr", "maison" } };
     for (const auto& [target, word] : expected) {
         const auto result = await(m_client->translate(QStringLiteral("house"), QString::fromUtf8(target)));
         ASSERT_TRUE(result) << target << ": " << failure(result);
         EXPECT_EQ(result->text, "house");
         EXPECT_EQ(result->sourceLanguage, "en");
         EXPECT_EQ(result->targetLanguage, QString::fromUtf8(target));
-        EXPECT_TRUE(result->translated.startsWith(QString::fromUtf8(word))) << result->translated.toStdString();
+        EXPECT_TRUE(result->translated.startsWith(QString::fromUtf8(word)))
+            << result->translated.toStdString();
     }
 }
 
 TEST_F(ClientAgainstServer, ExplainsWhatItCannotTranslate)
 {
-    const auto sentence = await(m_client->translate(QStringLiteral("I would like a cup of tea, please."), QStringLiteral("ru")));
+    const auto sentence = await(
+        m_client->translate(QStringLiteral("I would like a cup of tea, please."), QStringLiteral("ru")));
     ASSERT_FALSE(sentence);
     EXPECT_EQ(sentence.error().message(),
-              "Translating sentences needs a translation service: start sorvantel-server with --translate-url and the "
-              "address of a LibreTranslate server.");
+        "Translating sentences needs a translation service: start sorvantel-server with --translate-url and "
+        "the "
+        "address of a LibreTranslate server.");
     const auto target = await(m_client->translate(QStringLiteral("house"), QStringLiteral("tlh")));
     ASSERT_FALSE(target);
     EXPECT_EQ(target.error().message(), "Unsupported target language “tlh”.");
@@ -123,8 +125,9 @@ TEST(ClientAgainstServerRefine, SendsTheStoredKeyToGeminiAndSplitsNothing)
         }
         QJsonObject part { { "text", "first one\n---\nsecond one\n---\nthird one" } };
         QJsonObject candidate { { "content", QJsonObject { { "parts", QJsonArray { part } } } } };
-        res.set_content(QJsonDocument(QJsonObject { { "candidates", QJsonArray { candidate } } }).toJson().toStdString(),
-                        "application/json");
+        res.set_content(
+            QJsonDocument(QJsonObject { { "candidates", QJsonArray { candidate } } }).toJson().toStdString(),
+            "application/json");
     });
     ServerOptions options = testServerOptions();
     options.geminiUrl = QString::fromStdString(gemini.origin());

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "Envelope.h"
 #include "RequestGuard.h"
+#include "Envelope.h"
 #include "Routes.h"
 
 #include <QJsonDocument>
@@ -20,7 +20,8 @@ TEST(RequestGuard, AnswersOnlyItsOwnHostAndPort)
 {
     const RequestGuard guard(QStringLiteral("127.0.0.1:47831"));
     EXPECT_FALSE(guard.checkHost("127.0.0.1:47831"));
-    for (const char* host : { "localhost:47831", "127.0.0.1", "127.0.0.1:80", "evil.example:47831", "", "127.0.0.1:478310" }) {
+    for (const char* host :
+        { "localhost:47831", "127.0.0.1", "127.0.0.1:80", "evil.example:47831", "", "127.0.0.1:478310" }) {
         const auto refusal = guard.checkHost(host);
         ASSERT_TRUE(refusal) << host;
         EXPECT_EQ(refusal->status, 403);
@@ -44,8 +45,8 @@ TEST(RequestGuard, RequiresAJsonBody)
 {
     EXPECT_FALSE(RequestGuard::checkJsonBody("application/json"));
     EXPECT_FALSE(RequestGuard::checkJsonBody("Application/JSON; charset=utf-8"));
-    for (const char* type : { "application/x-www-form-urlencoded", "text/plain", "", "multipart/form-data; boundary=x",
-                              "application/jsonp" }) {
+    for (const char* type : { "application/x-www-form-urlencoded", "text/plain", "",
+             "multipart/form-data; boundary=x", "application/jsonp" }) {
         const auto refusal = RequestGuard::checkJsonBody(type);
         ASSERT_TRUE(refusal) << type;
         EXPECT_EQ(refusal->status, 415);

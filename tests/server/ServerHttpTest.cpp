@@ -30,7 +30,8 @@ QString error(const httplib::Result& result)
 
 httplib::Result post(httplib::Client& client, const std::string& path, const QJsonObject& body)
 {
-    return client.Post(path, QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), "application/json");
+    return client.Post(
+        path, QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), "application/json");
 }
 
 std::string encoded(const std::string& text)
@@ -93,7 +94,7 @@ TEST_F(ServerHttp, LooksUpAWordInBothAccents)
     EXPECT_TRUE(data(uk).value("definition").toString().startsWith("noun: good luck in making unexpected"));
     EXPECT_EQ(data(uk).value("pageUrl"), "https://dictionary.cambridge.org/dictionary/english/serendipity");
     EXPECT_EQ(data(uk).value("audioUrl").toString().toStdString(),
-              m_running->origin() + "/pronunciation/serendipity?accent=uk");
+        m_running->origin() + "/pronunciation/serendipity?accent=uk");
 }
 
 TEST_F(ServerHttp, LooksUpTheLemmaOfAnInflectedWord)
@@ -108,7 +109,7 @@ TEST_F(ServerHttp, LooksUpTheLemmaOfAnInflectedWord)
     EXPECT_EQ(data(running).value("ipa"), "/ɹˈʌnɪŋ/");
     EXPECT_EQ(data(client.Get("/lookup/Geese?accent=us")).value("word"), "goose");
     EXPECT_EQ(data(client.Get("/lookup/ice%20cream?accent=us")).value("pageUrl"),
-              "https://dictionary.cambridge.org/dictionary/english/ice-cream");
+        "https://dictionary.cambridge.org/dictionary/english/ice-cream");
 }
 
 TEST_F(ServerHttp, RefusesUnknownWordsBadAccentsAndNonWords)
@@ -122,7 +123,8 @@ TEST_F(ServerHttp, RefusesUnknownWordsBadAccentsAndNonWords)
         { "/lookup/xyzzyq?accent=uk", 404, "No dictionary entry for “xyzzyq”." },
         { "/lookup/run?accent=au", 400, "The accent must be “uk” or “us”." },
         { "/lookup/" + encoded("run; rm -rf") + "?accent=uk", 400, "“run; rm -rf” is not a word." },
-        { "/lookup/" + std::string(65, 'a') + "?accent=uk", 400, "Words longer than 64 characters are not looked up." },
+        { "/lookup/" + std::string(65, 'a') + "?accent=uk", 400,
+            "Words longer than 64 characters are not looked up." },
         { "/lookup/a/b?accent=uk", 400, "“a/b” is not a word." },
         { "/lookup/", 400, "Nothing to look up." },
         // Line breaks reach the word check rather than missing the route.
@@ -133,10 +135,11 @@ TEST_F(ServerHttp, RefusesUnknownWordsBadAccentsAndNonWords)
         { "/lookup/" + encoded("'. ’") + "?accent=uk", 400, "“'. ’” is not a word." },
         { "/pronunciation/" + encoded("-\u0301-") + "?accent=uk", 400, "“-\u0301-” is not a word." },
         // Letters beyond the Basic Multilingual Plane, counted one each.
-        { "/lookup/" + encoded("\U00010437\U0001044F") + "?accent=uk", 404, "No dictionary entry for “\U00010437\U0001044F”." },
+        { "/lookup/" + encoded("\U00010437\U0001044F") + "?accent=uk", 404,
+            "No dictionary entry for “\U00010437\U0001044F”." },
         { "/lookup/" + encoded(repeated("\U00010437", 64)) + "?accent=uk", 404, nullptr },
         { "/lookup/" + encoded(repeated("\U00010437", 65)) + "?accent=uk", 400,
-          "Words longer than 64 characters are not looked up." },
+            "Words longer than 64 characters are not looked up." },
     };
     for (const Case& c : cases) {
         const auto result = client.Get(c.path);
@@ -178,12 +181,11 @@ TEST_F(ServerHttp, TranslatesWordsWithTheOfflineDictionaries)
     } cases[] = {
         { "house", "ru", "en", "дом; предоставлять жилище" }, // Mueller's English–Russian
         { "dog", "de", "en", "Hund" }, // FreeDict English–German, everyday sense first
-        { "house", "fr", "en", "maison" },
-        { "Geese", "ru", "en", "гусь" }, // under its lemma
-        { "собака", "en", "ru", "dog, hound, pooch" }, // reverse index: Debian has no Russian–English dictionary
+        { "house", "fr", "en", "maison" }, { "Geese", "ru", "en", "гусь" }, // under its lemma
+        { "собака", "en", "ru",
+            "dog, hound, pooch" }, // reverse index: Debian has no Russian–English dictionary
         { "maison", "en", "fr", "house" }, // French–English
-        { "Haus", "en", "de", "home" },
-        { "house", "en", "en", "house" }, // already in the target language
+        { "Haus", "en", "de", "home" }, { "house", "en", "en", "house" }, // already in the target language
     };
     for (const Case& c : cases) {
         QJsonObject body;
@@ -196,7 +198,8 @@ TEST_F(ServerHttp, TranslatesWordsWithTheOfflineDictionaries)
         EXPECT_EQ(data(result).value("sourceLanguage").toString().toStdString(), c.source) << c.text;
         EXPECT_EQ(data(result).value("targetLanguage").toString().toStdString(), c.target);
         EXPECT_TRUE(data(result).value("translated").toString().startsWith(QString::fromUtf8(c.translated)))
-            << c.text << " → " << c.target << ": " << data(result).value("translated").toString().toStdString();
+            << c.text << " → " << c.target << ": "
+            << data(result).value("translated").toString().toStdString();
     }
 }
 
@@ -210,11 +213,13 @@ TEST_F(ServerHttp, FailsClearlyWhereItCannotTranslate)
         const char* error;
     } cases[] = {
         { "The weather is lovely today, isn't it?", "ru", 503,
-          "Translating sentences needs a translation service: start sorvantel-server with --translate-url" },
+            "Translating sentences needs a translation service: start sorvantel-server with "
+            "--translate-url" },
         { "house", "xx", 400, "Unsupported target language “xx”." },
         { "house", "", 400, "Unsupported target language “”." },
         { "house", "uk", 503, "There is no offline English–Ukrainian dictionary" },
-        { "Hund", "fr", 503, "The offline dictionaries translate only from or into English; German to French" },
+        { "Hund", "fr", 503,
+            "The offline dictionaries translate only from or into English; German to French" },
         { "serendipity", "ru", 404, "“serendipity” is not in the offline English–Russian dictionary." },
         { "   ", "ru", 400, "Nothing to translate." },
     };
@@ -240,8 +245,9 @@ TEST_F(ServerHttp, TranslatesSentencesThroughAConfiguredService)
             res.set_content(R"({"error":"de is not available"})", "application/json");
             return;
         }
-        res.set_content(R"({"translatedText":"Погода сегодня чудесная.","detectedLanguage":{"confidence":92,"language":"en"}})",
-                        "application/json");
+        res.set_content(
+            R"({"translatedText":"Погода сегодня чудесная.","detectedLanguage":{"confidence":92,"language":"en"}})",
+            "application/json");
     });
     ServerOptions options = testServerOptions();
     options.translateUrl = QString::fromStdString(service.origin() + "/api");
@@ -254,7 +260,8 @@ TEST_F(ServerHttp, TranslatesSentencesThroughAConfiguredService)
     const auto result = post(client, "/translate", body);
     ASSERT_TRUE(result);
     ASSERT_EQ(result->status, 200) << error(result).toStdString();
-    EXPECT_EQ(data(result).value("translated").toString().toStdString(), "Погода сегодня чудесная.") << result->body;
+    EXPECT_EQ(data(result).value("translated").toString().toStdString(), "Погода сегодня чудесная.")
+        << result->body;
     EXPECT_EQ(data(result).value("sourceLanguage"), "en");
     EXPECT_EQ(data(result).value("targetLanguage"), "zh-CN");
     const auto received = service.received();
@@ -277,7 +284,8 @@ TEST_F(ServerHttp, RefusesForeignHostsFormsOversizedAndMalformedBodies)
 {
     auto client = m_running->client();
     // A page on another name that resolves here (DNS rebinding).
-    const auto rebound = client.Get("/lookup/run?accent=uk", { { "Host", "attacker.example:" + std::to_string(m_running->server->port()) } });
+    const auto rebound = client.Get("/lookup/run?accent=uk",
+        { { "Host", "attacker.example:" + std::to_string(m_running->server->port()) } });
     ASSERT_TRUE(rebound);
     EXPECT_EQ(rebound->status, 403);
     EXPECT_EQ(json(rebound).value("success"), false);
@@ -298,7 +306,8 @@ TEST_F(ServerHttp, RefusesForeignHostsFormsOversizedAndMalformedBodies)
     const auto malformed = fresh.Post("/translate", R"({"text": "dog", "target": )", "application/json");
     ASSERT_TRUE(malformed);
     EXPECT_EQ(malformed->status, 400);
-    EXPECT_TRUE(error(malformed).startsWith("The request body is not valid JSON")) << error(malformed).toStdString();
+    EXPECT_TRUE(error(malformed).startsWith("The request body is not valid JSON"))
+        << error(malformed).toStdString();
 
     const auto unknown = fresh.Get("/nothing/here");
     ASSERT_TRUE(unknown);
@@ -321,24 +330,28 @@ TEST_F(ServerHttp, RefusesChunkedAndCompressedBodiesBeforeReadingThem)
     } cases[] = {
         // The body is never finished: a server reading it would wait, not answer.
         { "chunked", head + "Transfer-Encoding: chunked\r\n\r\n10000\r\n" + std::string(4096, 'a') },
-        { "gzip", head + "Content-Encoding: gzip\r\nContent-Length: 60000\r\n\r\n" + std::string("\x1f\x8b\x08\0", 4) },
+        { "gzip",
+            head + "Content-Encoding: gzip\r\nContent-Length: 60000\r\n\r\n"
+                + std::string("\x1f\x8b\x08\0", 4) },
         { "br", head + "Content-Encoding: br\r\nContent-Length: 100\r\n\r\n" },
         { "gzip after identity", head + "Content-Encoding: identity, gzip\r\nContent-Length: 100\r\n\r\n" },
-        { "chunked GET", "GET /lookup/run HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port)
-                             + "\r\nTransfer-Encoding: chunked\r\n\r\n1\r\n" },
+        { "chunked GET",
+            "GET /lookup/run HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port)
+                + "\r\nTransfer-Encoding: chunked\r\n\r\n1\r\n" },
     };
     for (const Case& c : cases) {
         const std::string answer = rawExchange(port, c.request);
         EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 415") << c.name << ": " << answer;
-        EXPECT_NE(answer.find(R"("error":"The request body must be sent uncompressed, with a Content-Length.")"),
-                  std::string::npos)
+        EXPECT_NE(
+            answer.find(R"("error":"The request body must be sent uncompressed, with a Content-Length.")"),
+            std::string::npos)
             << c.name << ": " << answer;
     }
 
     // Declared as not encoded: answered as usual.
     auto client = m_running->client();
-    const auto identity = client.Post("/translate", { { "Content-Encoding", "identity" } }, R"({"text":"dog","target":"de"})",
-                                      "application/json");
+    const auto identity = client.Post("/translate", { { "Content-Encoding", "identity" } },
+        R"({"text":"dog","target":"de"})", "application/json");
     ASSERT_TRUE(identity);
     EXPECT_EQ(identity->status, 200) << identity->body;
 }
@@ -375,15 +388,16 @@ TEST_F(ServerHttp, SendsNoCorsHeadersAndRefusesCallsFromPages)
     const auto fromPage = client.Get("/lookup/run?accent=uk", { { "Origin", "https://evil.example" } });
     ASSERT_TRUE(fromPage);
     EXPECT_EQ(fromPage->status, 403);
-    const auto preflight = client.Options("/translate", { { "Origin", "https://evil.example" },
-                                                          { "Access-Control-Request-Method", "POST" } });
+    const auto preflight = client.Options(
+        "/translate", { { "Origin", "https://evil.example" }, { "Access-Control-Request-Method", "POST" } });
     ASSERT_TRUE(preflight);
     EXPECT_EQ(preflight->status, 403);
     EXPECT_EQ(error(preflight), "Requests from web pages are not answered.");
     const auto plain = client.Get("/lookup/run?accent=uk");
     for (const auto* result : { &fromPage, &preflight, &plain }) {
         for (const auto& [name, value] : (*result)->headers)
-            EXPECT_FALSE(QString::fromStdString(name).startsWith("Access-Control-", Qt::CaseInsensitive)) << name;
+            EXPECT_FALSE(QString::fromStdString(name).startsWith("Access-Control-", Qt::CaseInsensitive))
+                << name;
     }
     EXPECT_EQ(plain->get_header_value("X-Content-Type-Options"), "nosniff");
 }
@@ -414,7 +428,8 @@ TEST_F(ServerHttp, RefusesRelayTargetsBeforeConnecting)
     options.audioHosts = { "localhost", "127.0.0.2" };
     auto running = startServer(options);
     auto client = running->client();
-    const std::string port2 = std::to_string(otherLoopback.port()), port1 = std::to_string(sameLoopback.port());
+    const std::string port2 = std::to_string(otherLoopback.port()),
+                      port1 = std::to_string(sameLoopback.port());
     struct Case {
         std::string src;
         const char* reason;
@@ -426,7 +441,8 @@ TEST_F(ServerHttp, RefusesRelayTargetsBeforeConnecting)
         { "http://127.0.0.1:" + port1 + "/a.wav", "127.0.0.1 is not a dictionary audio host of this server" },
         { "http://10.1.2.3/a.wav", "10.1.2.3 is not a dictionary audio host of this server" },
         { "http://user@127.0.0.2:" + port2 + "/", "only plain http and https addresses are relayed" },
-        { running->origin() + "/lookup/run?accent=uk", "only this server's pronunciations are relayed from it" },
+        { running->origin() + "/lookup/run?accent=uk",
+            "only this server's pronunciations are relayed from it" },
         { running->origin() + "/audio?src=x", "only this server's pronunciations are relayed from it" },
     };
     for (const Case& c : cases) {
@@ -434,7 +450,8 @@ TEST_F(ServerHttp, RefusesRelayTargetsBeforeConnecting)
         ASSERT_TRUE(result) << c.src;
         EXPECT_EQ(result->status, 403) << c.src;
         EXPECT_EQ(json(result).value("success"), false);
-        EXPECT_TRUE(error(result).contains(QString::fromUtf8(c.reason))) << c.src << ": " << error(result).toStdString();
+        EXPECT_TRUE(error(result).contains(QString::fromUtf8(c.reason)))
+            << c.src << ": " << error(result).toStdString();
     }
     EXPECT_EQ(otherLoopback.connections(), 0);
     EXPECT_EQ(sameLoopback.connections(), 0);

@@ -21,16 +21,17 @@ TEST(ServerOptions, DefaultsToTheAddressTheDesktopProgramIsBuiltFor)
     const auto parsed = parse({});
     ASSERT_EQ(parsed.outcome, ServerOptions::Outcome::Run);
     EXPECT_EQ(QStringLiteral("http://") + parsed.options.authority(parsed.options.port) + u'/',
-              QStringLiteral(SORVANTEL_SERVER_URL));
+        QStringLiteral(SORVANTEL_SERVER_URL));
     EXPECT_EQ(parsed.options.wordNetDir, "/usr/share/wordnet");
     EXPECT_TRUE(parsed.options.translateUrl.isEmpty());
 }
 
 TEST(ServerOptions, ReadsEveryFlag)
 {
-    const auto parsed = parse({ "--host", "::1", "--port", "0", "--translate-url", "http://127.0.0.1:5000/", "--gemini-url",
-                                "http://127.0.0.1:9/", "--gemini-model", "gemini-2.0-flash", "--audio-host", "Audio.Example",
-                                "--audio-host", "cdn.example", "--audio-max-bytes", "1000", "--threads", "3", "--verbose" });
+    const auto parsed
+        = parse({ "--host", "::1", "--port", "0", "--translate-url", "http://127.0.0.1:5000/", "--gemini-url",
+            "http://127.0.0.1:9/", "--gemini-model", "gemini-2.0-flash", "--audio-host", "Audio.Example",
+            "--audio-host", "cdn.example", "--audio-max-bytes", "1000", "--threads", "3", "--verbose" });
     ASSERT_EQ(parsed.outcome, ServerOptions::Outcome::Run) << parsed.message.toStdString();
     const ServerOptions& o = parsed.options;
     EXPECT_EQ(o.host, "::1");
@@ -106,7 +107,8 @@ TEST(ServerProcess, StartsAnswersAndStopsOnSigterm)
 TEST(ServerProcess, ExplainsMissingDataAndExits)
 {
     QProcess process;
-    process.start(QStringLiteral(SORVANTEL_SERVER_BINARY), { "--port", "0", "--wordnet-dir", "/nonexistent" });
+    process.start(
+        QStringLiteral(SORVANTEL_SERVER_BINARY), { "--port", "0", "--wordnet-dir", "/nonexistent" });
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(process.readAllStandardError().contains("install wordnet-base"));

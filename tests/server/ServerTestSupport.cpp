@@ -23,7 +23,8 @@ const WordNet& sharedWordNet()
 
 const DictionarySet& sharedDictionaries()
 {
-    static const DictionarySet dictionaries = DictionarySet::load(QStringLiteral("/usr/share/dictd"), nullptr);
+    static const DictionarySet dictionaries
+        = DictionarySet::load(QStringLiteral("/usr/share/dictd"), nullptr);
     return dictionaries;
 }
 
@@ -46,7 +47,8 @@ httplib::Client RunningServer::client() const
 std::unique_ptr<RunningServer> startServer(ServerOptions options)
 {
     auto running = std::make_unique<RunningServer>();
-    running->server = std::make_unique<Server>(options, sharedWordNet(), sharedDictionaries(), Espeak::instance());
+    running->server
+        = std::make_unique<Server>(options, sharedWordNet(), sharedDictionaries(), Espeak::instance());
     QString error;
     if (!running->server->bind(&error))
         qFatal("test server did not bind: %s", qPrintable(error));
@@ -60,7 +62,8 @@ FakeHttpServer::FakeHttpServer(Handler handler, const std::string& host)
     auto any = [this, handler](const httplib::Request& req, httplib::Response& res) {
         {
             std::lock_guard lock(m_mutex);
-            m_received.push_back({ req.method, req.target.empty() ? req.path : req.target, req.headers, req.body });
+            m_received.push_back(
+                { req.method, req.target.empty() ? req.path : req.target, req.headers, req.body });
         }
         handler(req, res);
     };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "ServerTestSupport.h"
 #include "WordNet.h"
+#include "ServerTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,8 @@ TEST(WordNet, GivesTheFirstSenseOfEachPartOfSpeechWithoutExamples)
     ASSERT_EQ(entry->firstSenses.size(), 2u);
     EXPECT_EQ(entry->firstSenses[0].partOfSpeech, WordNet::PartOfSpeech::Noun);
     EXPECT_EQ(entry->firstSenses[1].partOfSpeech, WordNet::PartOfSpeech::Verb);
-    EXPECT_EQ(entry->firstSenses[1].gloss, "move fast by using one's feet, with one foot off the ground at any given time");
+    EXPECT_EQ(entry->firstSenses[1].gloss,
+        "move fast by using one's feet, with one foot off the ground at any given time");
 
     const auto compound = sharedWordNet().lookup(QStringLiteral("ice cream"));
     ASSERT_TRUE(compound);

@@ -198,10 +198,11 @@ QStringList warningsDuring(const std::function<void()>& body)
     static QStringList* caught = nullptr;
     QStringList warnings;
     caught = &warnings;
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        if (text.startsWith(QLatin1String("AppSettings:")))
-            caught->append(text);
-    });
+    const QtMessageHandler previous
+        = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+              if (text.startsWith(QLatin1String("AppSettings:")))
+                  caught->append(text);
+          });
     body();
     qInstallMessageHandler(previous);
     caught = nullptr;

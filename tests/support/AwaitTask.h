@@ -9,14 +9,12 @@
 #include <optional>
 
 namespace detail {
-template <typename T>
-struct Delivery {
+template <typename T> struct Delivery {
     std::optional<T> result;
     QPointer<QEventLoop> loop;
 };
 
-template <typename T>
-QCoro::Task<> deliver(QCoro::Task<T> task, std::shared_ptr<Delivery<T>> delivery)
+template <typename T> QCoro::Task<> deliver(QCoro::Task<T> task, std::shared_ptr<Delivery<T>> delivery)
 {
     delivery->result.emplace(co_await std::move(task));
     if (delivery->loop)
@@ -27,8 +25,7 @@ QCoro::Task<> deliver(QCoro::Task<T> task, std::shared_ptr<Delivery<T>> delivery
 // Runs the event loop until the task has finished and gives its result, or
 // none after `timeoutMs`. Unlike QCoro::waitFor, T need not be
 // default-constructible.
-template <typename T>
-std::optional<T> awaitTask(QCoro::Task<T> task, int timeoutMs = 30000)
+template <typename T> std::optional<T> awaitTask(QCoro::Task<T> task, int timeoutMs = 30000)
 {
     // Shared: a task that outlives the wait still has somewhere to write.
     auto delivery = std::make_shared<detail::Delivery<T>>();

@@ -118,7 +118,8 @@ int main(int argc, char** argv)
             data->setText(QStringLiteral("before é ✓"));
             data->setHtml(QStringLiteral("<b>before</b>"));
             data->setImageData(pictureOf(64, 48, false));
-            data->setData(QStringLiteral("application/x-sorvantel-test"), QByteArray("\x00\x01private\xff", 10));
+            data->setData(
+                QStringLiteral("application/x-sorvantel-test"), QByteArray("\x00\x01private\xff", 10));
         } else {
             // Each image encoding and the private type exceed one request,
             // so both directions go through INCR.
@@ -149,7 +150,8 @@ int main(int argc, char** argv)
         focus = editor;
     } else if (mode == "paste") {
         auto* line = new QLineEdit;
-        QObject::connect(line, &QLineEdit::textChanged, [](const QString& text) { say("text " + text.toUtf8()); });
+        QObject::connect(
+            line, &QLineEdit::textChanged, [](const QString& text) { say("text " + text.toUtf8()); });
         focus = line;
     } else if (mode == "copy-image" || mode == "ignore") {
         focus = mode == "copy-image" ? new ImageCopier : new QWidget;

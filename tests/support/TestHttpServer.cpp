@@ -185,8 +185,8 @@ void TestHttpServer::respond(Connection& connection)
     if (!connection.socket || connection.socket->state() != QAbstractSocket::ConnectedState)
         return;
     const Response response = m_responder(m_requests.at(connection.requestIndex));
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status)
-        + "\r\n";
+    QByteArray head
+        = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     if (!response.contentType.isEmpty())
         head += "Content-Type: " + response.contentType + "\r\n";
     if (response.sendLength)

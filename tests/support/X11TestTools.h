@@ -19,7 +19,8 @@ struct Run {
 };
 
 // Runs a program to its end (at most `timeoutMs`), feeding it `input`.
-Run run(const QString& program, const QStringList& arguments, const QByteArray& input = {}, int timeoutMs = 10000);
+Run run(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+    int timeoutMs = 10000);
 
 // The targets of a selection ("clipboard", "primary") as xclip lists them.
 QStringList targets(const QString& selection = QStringLiteral("clipboard"));

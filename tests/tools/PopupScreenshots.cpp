@@ -29,7 +29,8 @@ TranslationResult translation(const QString& text, const QString& translated)
 
 DictionaryEntry entry(const QString& word, const QString& ipa, const QString& definition)
 {
-    return { word, QStringLiteral("uk"), ipa, definition, QStringLiteral("https://audio.example/%1.mp3").arg(word),
+    return { word, QStringLiteral("uk"), ipa, definition,
+        QStringLiteral("https://audio.example/%1.mp3").arg(word),
         QStringLiteral("https://dictionary.example/%1").arg(word) };
 }
 
@@ -54,24 +55,31 @@ const std::vector<State>& states()
         { "01-word-lookup",
             [](PopupModel& m) {
                 m.reset(QStringLiteral("serendipity"), PopupMode::translate, true);
-                m.setTranslation(translation(QStringLiteral("serendipity"), QStringLiteral("счастливая случайность")));
+                m.setTranslation(
+                    translation(QStringLiteral("serendipity"), QStringLiteral("счастливая случайность")));
                 m.setEntry(entry(QStringLiteral("serendipity"), QStringLiteral("ˌser.ənˈdɪp.ə.ti"),
                     QStringLiteral("the fact of finding interesting or valuable things by chance")));
                 m.setIsLoading(false);
             } },
         { "02-sentence-translation",
             [](PopupModel& m) {
-                const QString text = QStringLiteral("The meeting has been moved to Thursday afternoon because "
-                                                    "half of the team is travelling.");
+                const QString text
+                    = QStringLiteral("The meeting has been moved to Thursday afternoon because "
+                                     "half of the team is travelling.");
                 m.reset(text, PopupMode::translate, false);
                 m.setTranslation(translation(text,
-                    QStringLiteral("Встречу перенесли на вечер четверга, потому что половина команды в поездке.")));
+                    QStringLiteral(
+                        "Встречу перенесли на вечер четверга, потому что половина команды в поездке.")));
                 m.setIsLoading(false);
             } },
         { "03-translate-loading",
-            [](PopupModel& m) { m.reset(QStringLiteral("Good morning, everyone"), PopupMode::translate, false); } },
+            [](PopupModel& m) {
+                m.reset(QStringLiteral("Good morning, everyone"), PopupMode::translate, false);
+            } },
         { "04-refine-loading",
-            [](PopupModel& m) { m.reset(QStringLiteral("i think we should of done it earlier"), PopupMode::refine, false); } },
+            [](PopupModel& m) {
+                m.reset(QStringLiteral("i think we should of done it earlier"), PopupMode::refine, false);
+            } },
         { "05-refine-variants-second-hovered",
             [](PopupModel& m) {
                 m.reset(QStringLiteral("i think we should of done it earlier"), PopupMode::refine, false);
