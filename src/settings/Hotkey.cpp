@@ -14,3 +14,17 @@ QString Hotkey::label() const
         text += QStringLiteral(u"\u2318 ");
     return text + keyLabel;
 }
+
+QString Hotkey::displayLabel() const
+{
+    QString text;
+    if (carbonModifiers & controlMask)
+        text += QStringLiteral("Ctrl+");
+    if (carbonModifiers & optionMask)
+        text += QStringLiteral("Alt+");
+    if (carbonModifiers & shiftMask)
+        text += QStringLiteral("Shift+");
+    if (carbonModifiers & commandMask)
+        text += QStringLiteral("Super+");
+    return text + keyLabel;
+}

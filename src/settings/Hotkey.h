@@ -20,6 +20,9 @@ struct Hotkey {
     // Modifier glyphs in the fixed order control, option, shift, command, each
     // followed by one space, then the key label.
     QString label() const;
+    // The combination as printed on a PC keyboard, for everything the user
+    // reads: "Alt+T", "Ctrl+Alt+Shift+K", "Super+↑".
+    QString displayLabel() const;
 
     friend bool operator==(const Hotkey&, const Hotkey&) = default;
 };

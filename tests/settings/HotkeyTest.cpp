@@ -31,6 +31,18 @@ TEST(Hotkey, LabelIgnoresOtherMaskBits)
     EXPECT_EQ(Hotkey({ 17, 0, "" }).label(), "");
 }
 
+TEST(Hotkey, DisplayLabelNamesPcKeysInTheSameOrder)
+{
+    const std::pair<Hotkey, QString> cases[] = {
+        { { 17, 2048, "T" }, "Alt+T" },
+        { { 40, 4096 | 2048 | 512, "K" }, "Ctrl+Alt+Shift+K" },
+        { { 126, 256, QStringLiteral(u"\u2191") }, QStringLiteral(u"Super+\u2191") },
+        { { 96, 4096 | 256 | 1, "F5" }, "Ctrl+Super+F5" },
+    };
+    for (const auto& [hotkey, expected] : cases)
+        EXPECT_EQ(hotkey.displayLabel(), expected);
+}
+
 TEST(Hotkey, EqualityComparesAllThreeFields)
 {
     const Hotkey a { 17, 2048, "T" };
