@@ -33,8 +33,11 @@ namespace {
         { "arrow.down", nullptr },
         { "arrow.right.to.line", "go-last-symbolic" },
         { "arrow.up.right.square", nullptr },
+        { "checkmark.seal.fill", nullptr },
         { "doc.on.doc", "edit-copy-symbolic" },
+        { "globe", nullptr },
         { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
+        { "wand.and.stars", nullptr },
     };
 
     const Entry* find(const QString& name)
