@@ -80,9 +80,14 @@ SettingsView::SettingsView(Services services, std::function<void()> onHotkeyChan
     , m_refinePrompt(services.settings.refinePrompt())
 {
     setWindowTitle(QStringLiteral("Sorvantel Settings"));
-    setFixedWidth(fixedWidth);
-    auto* stack = new QVBoxLayout(this);
-    stack->setSizeConstraint(QLayout::SetFixedSize);
+    // The view is exactly its content: 460 wide, as high as the selected tab.
+    auto* outer = new QVBoxLayout(this);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* content = new QWidget(this);
+    content->setFixedWidth(fixedWidth);
+    outer->addWidget(content);
+    auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(0, kMargin, 0, kMargin);
     stack->setSpacing(16);
 
