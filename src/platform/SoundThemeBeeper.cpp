@@ -53,7 +53,15 @@ bool SoundThemeBeeper::playThemeSound()
         return false;
     // Asynchronous: the call returns once the sound is handed to the sound
     // server, which plays it. "bell" is the theme's generic alert.
-    return ca_context_play(m_context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION, "Alert",
-               CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr)
-        == CA_SUCCESS;
+    if (ca_context_play(m_context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION, "Alert",
+            CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr)
+        == CA_SUCCESS)
+        return true;
+    // No device, no theme sound: that will not change while the program
+    // runs, and every further try costs time and a burst of driver errors on
+    // standard error. The X bell it is from now on.
+    ca_context_destroy(m_context);
+    m_context = nullptr;
+    m_contextFailed = true;
+    return false;
 }
