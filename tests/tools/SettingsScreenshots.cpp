@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -66,10 +67,35 @@ struct State {
     std::optional<QString> storedKey;
     bool takenTranslateShortcut = false;
     std::function<void(SettingsView&, PictureKeyStore&)> prepare;
+    bool dark = false;
 };
+
+// A dark desktop palette, as a dark theme hands it to Qt.
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    palette.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xea));
+    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
+    palette.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xea));
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
+    palette.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xea));
+    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xe0));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+    palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x76, 0x76, 0x7a));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x76, 0x76, 0x7a));
+    return palette;
+}
 
 bool render(const State& state, const QDir& folder)
 {
+    const QPalette light = QApplication::palette();
+    if (state.dark)
+        QApplication::setPalette(darkPalette());
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
     QTemporaryDir dir;
     AppSettings settings(dir.filePath(QStringLiteral("settings.json")));
     HotkeyManager hotkeys(std::make_unique<PictureRegistrar>());
@@ -143,6 +169,8 @@ int main(int argc, char** argv)
                 keys.refuses = true;
                 typeKey(view, QStringLiteral("AIzaSyExampleKey7f3Q"));
             } },
+        { "settings-7-refining-dark", QStringLiteral("AIzaSyExampleKey7f3Q"), false, refining, true },
+        { "settings-8-translating-dark", std::nullopt, true, {}, true },
     };
     bool ok = true;
     for (const State& state : states)
