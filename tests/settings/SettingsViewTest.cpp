@@ -183,11 +183,17 @@ TEST_F(SettingsViewTest, RecordingReleasesTheShortcutsAndTheNewOneFires)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !triggered.empty(); }, 3000));
     EXPECT_EQ(triggered, std::vector { HotkeyAction::translate });
 
-    // A second click on the recording button ends it as Escape does.
-    row(HotkeyTarget::refine)->button()->click();
-    row(HotkeyTarget::refine)->button()->click();
-    EXPECT_EQ(view->recorder().recordingTarget(), std::nullopt);
-    EXPECT_TRUE(hotkeys.isRegistered(HotkeyAction::refine));
+    // A second click on the recording button, or closing the window, ends
+    // the recording as Escape does.
+    for (const auto& end : std::initializer_list<std::function<void()>> {
+             [&] { row(HotkeyTarget::refine)->button()->click(); }, [&] { view->hide(); } }) {
+        const int changes = hotkeyChanges;
+        row(HotkeyTarget::refine)->button()->click();
+        end();
+        EXPECT_EQ(view->recorder().recordingTarget(), std::nullopt);
+        EXPECT_TRUE(hotkeys.isRegistered(HotkeyAction::refine));
+        EXPECT_EQ(hotkeyChanges, changes + 1);
+    }
 }
 
 TEST_F(SettingsViewTest, ACombinationTakenByAnotherProgramIsSaidUnderItsRecorder)
