@@ -29,11 +29,18 @@ namespace {
     };
 
     constexpr Entry kSymbols[] = {
+        { "accessibility", nullptr },
         { "arrow.2.squarepath", "media-playlist-repeat-symbolic" },
         { "arrow.down", nullptr },
         { "arrow.right.to.line", "go-last-symbolic" },
         { "arrow.up.right.square", nullptr },
+        { "character.cursor.ibeam", nullptr },
+        { "checkmark.circle.fill", nullptr },
+        { "circle.dashed", nullptr },
         { "doc.on.doc", "edit-copy-symbolic" },
+        { "globe", nullptr },
+        { "key.fill", nullptr },
+        { "sparkle", nullptr },
         { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
     };
 
@@ -91,6 +98,12 @@ QPixmap pixmap(const QString& name, int pixelSize, const QColor& color, qreal de
     }
     cache.insert(key, result);
     return result;
+}
+
+QIcon applicationIcon()
+{
+    registerSymbolResources();
+    return QIcon(QStringLiteral(":/sorvantel/sorvantel.svg"));
 }
 
 } // namespace Symbols
