@@ -51,8 +51,11 @@ void styleButton(QPushButton* button, ButtonStyle style, ControlSize size)
 {
     const QPalette palette = button->palette();
     const bool large = size == ControlSize::large;
-    const QString padding = large ? QStringLiteral("6px 16px") : QStringLiteral("2px 9px");
-    const QString radius = large ? QStringLiteral("7px") : QStringLiteral("5px");
+    const bool small = size == ControlSize::small;
+    const QString padding = large ? QStringLiteral("6px 16px")
+        : small                   ? QStringLiteral("2px 9px")
+                                  : QStringLiteral("4px 12px");
+    const QString radius = small ? QStringLiteral("5px") : QStringLiteral("7px");
     const QColor text = palette.color(QPalette::WindowText);
     if (style == ButtonStyle::prominent) {
         const QColor accent = Appearance::accent(palette);
@@ -64,6 +67,12 @@ void styleButton(QPushButton* button, ButtonStyle style, ControlSize size)
                            "QPushButton:disabled { background: %6; color: %7; }")
                 .arg(accent.name(), radius, padding, accent.lighter(110).name(), accent.darker(115).name(),
                     withAlpha(text, 0.1).name(QColor::HexArgb), withAlpha(text, 0.35).name(QColor::HexArgb)));
+    } else if (style == ButtonStyle::bordered) {
+        button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; border: none;"
+                                             " border-radius: %3; padding: %4; }"
+                                             "QPushButton:hover { background: %5; }")
+                                  .arg(withAlpha(text, 0.08).name(QColor::HexArgb), text.name(), radius,
+                                      padding, withAlpha(text, 0.13).name(QColor::HexArgb)));
     } else {
         button->setStyleSheet(
             QStringLiteral("QPushButton { background: transparent; color: %1; border: none; padding: %2; }"
@@ -71,7 +80,7 @@ void styleButton(QPushButton* button, ButtonStyle style, ControlSize size)
                 .arg(Appearance::foreground(Appearance::Emphasis::secondary, palette).name(QColor::HexArgb),
                     padding, text.name()));
     }
-    button->setFont(Appearance::font(large ? Appearance::TextStyle::body : Appearance::TextStyle::caption,
+    button->setFont(Appearance::font(small ? Appearance::TextStyle::caption : Appearance::TextStyle::body,
         style == ButtonStyle::prominent ? QFont::DemiBold : QFont::Normal));
     button->setCursor(Qt::PointingHandCursor);
 }

@@ -21,8 +21,10 @@ QColor withAlpha(QColor color, qreal alpha);
 void drawRoundedBox(QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill,
     const QColor& border, qreal width);
 
-enum class ButtonStyle { prominent, plain };
-enum class ControlSize { small, large };
+// Prominent: filled with the accent colour; bordered: a faint grey fill;
+// plain: text only, in the secondary colour.
+enum class ButtonStyle { prominent, bordered, plain };
+enum class ControlSize { small, regular, large };
 void styleButton(QPushButton* button, ButtonStyle style, ControlSize size);
 
 } // namespace OnboardingStyle

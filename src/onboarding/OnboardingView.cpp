@@ -239,7 +239,7 @@ QWidget* OnboardingView::buildAccessibilityPage()
         symbol(QStringLiteral("checkmark.circle.fill"), 22, OnboardingStyle::green(palette()), this));
     row->addWidget(m_trustedMark, 0, Qt::AlignVCenter);
     m_allow
-        = button(QStringLiteral("Allow"), "allowButton", ButtonStyle::prominent, ControlSize::small, card);
+        = button(QStringLiteral("Allow"), "allowButton", ButtonStyle::prominent, ControlSize::regular, card);
     connect(m_allow, &QPushButton::clicked, this, &OnboardingView::allow);
     row->addWidget(m_allow, 0, Qt::AlignVCenter);
     column->addWidget(card);
@@ -263,7 +263,7 @@ QWidget* OnboardingView::buildAccessibilityPage()
     question->setAlignment(Qt::AlignCenter);
     hint->addWidget(question);
     auto* relaunchButton = button(QStringLiteral("Relaunch Sorvantel"), "relaunchButton",
-        ButtonStyle::prominent, ControlSize::small, m_relaunchHint);
+        ButtonStyle::bordered, ControlSize::small, m_relaunchHint);
     connect(relaunchButton, &QPushButton::clicked, this, &OnboardingView::relaunch);
     hint->addWidget(relaunchButton, 0, Qt::AlignHCenter);
     m_relaunchError = label(QStringLiteral("Sorvantel could not be started again, so this one keeps running. "

@@ -6,7 +6,9 @@
 
 #include <QLabel>
 #include <QLayout>
+#include <QResizeEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kIconFrame = 84;
@@ -44,12 +46,22 @@ PageHeader::PageHeader(const QString& symbol, const QString& title, const QStrin
     subtitleLabel->setFont(Appearance::font(Appearance::TextStyle::body));
     subtitleLabel->setAlignment(Qt::AlignCenter);
     subtitleLabel->setWordWrap(true);
-    subtitleLabel->setMaximumWidth(kSubtitleWidth);
     QPalette secondary = subtitleLabel->palette();
     secondary.setColor(
         QPalette::WindowText, Appearance::foreground(Appearance::Emphasis::secondary, palette()));
     subtitleLabel->setPalette(secondary);
-    column->addWidget(subtitleLabel, 0, Qt::AlignHCenter);
+    column->addWidget(subtitleLabel);
+    m_subtitle = subtitleLabel;
+}
+
+void PageHeader::resizeEvent(QResizeEvent* event)
+{
+    // The subtitle spans the page and keeps its lines 440 wide with side
+    // margins: a wrapped label that the layout aligns gets its height for
+    // the wrong width and is cut off.
+    const int side = std::max(0, (event->size().width() - kSubtitleWidth) / 2);
+    m_subtitle->setContentsMargins(side, 0, side, 0);
+    QWidget::resizeEvent(event);
 }
 
 void PageHeader::setBottomPadding(int padding)

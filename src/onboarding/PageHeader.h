@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 // The top of an onboarding page: the program's icon or a symbol in the
 // accent colour, a large title and a wrapped, centred subtitle.
 class PageHeader : public QWidget {
@@ -14,4 +16,10 @@ public:
 
     // 24 unless the page below needs less.
     void setBottomPadding(int padding);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QLabel* m_subtitle = nullptr;
 };

@@ -30,12 +30,12 @@ TutorialSample::TutorialSample(const QString& text, bool constant, QWidget* pare
     m_editor->setContextMenuPolicy(Qt::NoContextMenu);
     m_editor->viewport()->setAutoFillBackground(false);
     m_editor->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
-    m_editor->document()->setDocumentMargin(2);
+    m_editor->document()->setDocumentMargin(4);
     m_editor->installEventFilter(this);
     m_editor->setPlainText(text);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setContentsMargins(4, 2, 4, 2);
     layout->addWidget(m_editor);
     setFixedHeight(34);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

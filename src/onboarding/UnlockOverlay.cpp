@@ -32,7 +32,7 @@ QVBoxLayout* centredColumn(QWidget* page)
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(8);
-    column->setAlignment(Qt::AlignCenter);
+    column->addStretch();
     return column;
 }
 
@@ -70,6 +70,7 @@ UnlockOverlay::UnlockOverlay(QWidget* parent)
     m_message->hide();
     m_message->setParent(invitation);
     column->addWidget(m_message);
+    column->addStretch();
     m_pages->addWidget(invitation);
 
     auto* entry = new QWidget(this);
@@ -77,12 +78,13 @@ UnlockOverlay::UnlockOverlay(QWidget* parent)
     column->addWidget(captionLabel(QStringLiteral("Paste your Gemini API key"), entry));
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
+    row->addStretch();
     m_keyField->setParent(entry);
     m_keyField->setObjectName(QStringLiteral("keyField"));
     m_keyField->setEchoMode(QLineEdit::Password);
     m_keyField->setPlaceholderText(QStringLiteral("AIza…"));
     m_keyField->setFont(Appearance::monospacedFont(Appearance::TextStyle::caption));
-    m_keyField->setMinimumWidth(180);
+    m_keyField->setFixedWidth(240);
     connect(m_keyField, &QLineEdit::returnPressed, this, [this] {
         if (onSave)
             onSave();
@@ -100,6 +102,7 @@ UnlockOverlay::UnlockOverlay(QWidget* parent)
             onSave();
     });
     row->addWidget(m_save);
+    row->addStretch();
     column->addLayout(row);
     auto* link = new QLabel(
         QStringLiteral("<a href=\"%1\" style=\"color: %2; text-decoration: none;\">Get a free key</a>")
@@ -110,6 +113,7 @@ UnlockOverlay::UnlockOverlay(QWidget* parent)
     link->setOpenExternalLinks(true);
     link->setCursor(Qt::PointingHandCursor);
     column->addWidget(link, 0, Qt::AlignHCenter);
+    column->addStretch();
     m_pages->addWidget(entry);
 }
 
