@@ -30,7 +30,7 @@ TutorialSample::TutorialSample(const QString& text, bool constant, QWidget* pare
     m_editor->setContextMenuPolicy(Qt::NoContextMenu);
     m_editor->viewport()->setAutoFillBackground(false);
     m_editor->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
-    m_editor->document()->setDocumentMargin(4);
+    m_editor->document()->setDocumentMargin(6);
     m_editor->installEventFilter(this);
     m_editor->setPlainText(text);
 
