@@ -10,5 +10,7 @@ X11AccessibilityPermission::X11AccessibilityPermission(X11Connection& connection
 
 bool X11AccessibilityPermission::isTrusted() const
 {
-    return X11KeystrokeSender::isAvailable(m_connection);
+    if (!m_trusted)
+        m_trusted = X11KeystrokeSender::isAvailable(m_connection);
+    return *m_trusted;
 }

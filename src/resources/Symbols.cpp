@@ -29,13 +29,19 @@ namespace {
     };
 
     constexpr Entry kSymbols[] = {
+        { "accessibility", nullptr },
         { "arrow.2.squarepath", "media-playlist-repeat-symbolic" },
         { "arrow.down", nullptr },
         { "arrow.right.to.line", "go-last-symbolic" },
         { "arrow.up.right.square", nullptr },
+        { "character.cursor.ibeam", nullptr },
+        { "checkmark.circle.fill", nullptr },
         { "checkmark.seal.fill", nullptr },
+        { "circle.dashed", nullptr },
         { "doc.on.doc", "edit-copy-symbolic" },
         { "globe", nullptr },
+        { "key.fill", nullptr },
+        { "sparkle", nullptr },
         { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
         { "wand.and.stars", nullptr },
     };
@@ -94,6 +100,12 @@ QPixmap pixmap(const QString& name, int pixelSize, const QColor& color, qreal de
     }
     cache.insert(key, result);
     return result;
+}
+
+QIcon applicationIcon()
+{
+    registerSymbolResources();
+    return QIcon(QStringLiteral(":/sorvantel/sorvantel.svg"));
 }
 
 } // namespace Symbols

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 
@@ -17,5 +18,8 @@ bool contains(const QString& name);
 // `name` in `color`, `pixelSize` device-independent pixels square, rendered
 // for `devicePixelRatio`. An unknown name gives a transparent pixmap.
 QPixmap pixmap(const QString& name, int pixelSize, const QColor& color, qreal devicePixelRatio);
+
+// The program's own icon, in its colours.
+QIcon applicationIcon();
 
 } // namespace Symbols
