@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,9 +51,8 @@ std::unique_ptr<RunningServer> startServer(ServerOptions options)
     running->server
         = std::make_unique<Server>(options, sharedWordNet(), sharedDictionaries(), Espeak::instance());
     QString error;
-    if (!running->server->bind(&error))
-        qFatal("test server did not bind: %s", qPrintable(error));
-    running->server->start();
+    if (!running->server->start(&error))
+        qFatal("test server did not start: %s", qPrintable(error));
     return running;
 }
 
@@ -126,4 +126,62 @@ int ConnectionProbe::connections()
         ++m_count;
     }
     return m_count;
+}
+
+namespace {
+
+int listenOnLoopback(int* port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        qFatal("cannot listen on loopback");
+    *port = ntohs(address.sin_port);
+    return fd;
+}
+
+} // namespace
+
+ResettingServer::ResettingServer()
+{
+    m_fd = listenOnLoopback(&m_port);
+    m_thread = std::thread([this] {
+        while (!m_stop) {
+            pollfd ready { m_fd, POLLIN, 0 };
+            if (::poll(&ready, 1, 50) != 1)
+                continue;
+            const int client = ::accept(m_fd, nullptr, nullptr);
+            char buffer[4096];
+            (void)::recv(client, buffer, sizeof buffer, 0);
+            // Closing with a zero linger time sends a reset, not an orderly end.
+            const linger reset { 1, 0 };
+            ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            ::close(client);
+        }
+    });
+}
+
+ResettingServer::~ResettingServer()
+{
+    m_stop = true;
+    m_thread.join();
+    ::close(m_fd);
+}
+
+int connectTo(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
