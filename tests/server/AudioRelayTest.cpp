@@ -48,10 +48,8 @@ TEST(AudioRelay, DecidesEveryAddressBeforeConnecting)
     };
     config.resolve = [&names](const std::string& host, std::chrono::milliseconds) {
         std::vector<IpAddress> addresses;
-        if (names.count(host)) {
-            for (const std::string& text : names.at(host))
-                addresses.push_back(*IpAddress::parse(text));
-        }
+        for (const std::string& text : names.count(host) ? names.at(host) : std::vector<std::string> {})
+            addresses.push_back(*IpAddress::parse(text));
         return addresses;
     };
     const AudioRelay relay(config);
@@ -70,8 +68,6 @@ TEST(AudioRelay, DecidesEveryAddressBeforeConnecting)
             "only this server's pronunciations are relayed from it" },
         { "https://127.0.0.1:47831/pronunciation/run", Kind::Refused,
             "127.0.0.1 is not a dictionary audio host of this server" },
-        { "http://8.8.8.8.evil.example/a.mp3", Kind::Refused,
-            "8.8.8.8.evil.example is not a dictionary audio host of this server" },
         { "http://user@audio.example/a.mp3", Kind::Refused,
             "only plain http and https addresses are relayed" },
         { "file:///etc/passwd", Kind::Refused, "only plain http and https addresses are relayed" },
@@ -82,8 +78,6 @@ TEST(AudioRelay, DecidesEveryAddressBeforeConnecting)
         EXPECT_EQ(kind == Kind::Refused ? decision.reason.toStdString() : decision.connectTo, detail)
             << address;
     }
-    EXPECT_TRUE(AudioRelay::isAudioType("Audio/Ogg; codecs=opus"));
-    EXPECT_FALSE(AudioRelay::isAudioType("text/html"));
 }
 
 TEST(AudioRelay, FollowsRedirectsUpToTheLimitAndChecksEveryHop)

@@ -33,33 +33,23 @@ std::string geminiAnswer(const QString& text)
 
 } // namespace
 
-TEST(Refine, SendsTheKeyOnlyInItsHeaderAndThePromptAsSystemInstruction)
+TEST(GeminiClient, SendsTheKeyOnlyInItsHeaderAndThePromptAsSystemInstruction)
 {
     FakeHttpServer gemini([](const httplib::Request&, httplib::Response& res) {
-        res.set_content(
-            geminiAnswer("  hey, can you check this?\n---\ncheck this please\n"), "application/json");
+        res.set_content(geminiAnswer("  one\n---\ntwo\n"), "application/json");
     });
-    ServerOptions options = testServerOptions();
-    options.geminiUrl = QString::fromStdString(gemini.origin());
-    options.geminiModel = QStringLiteral("gemini-test-model");
-    auto server = startServer(options);
-    auto client = server->client();
-    const auto result = client.Post("/refine",
-        R"({"text":"pls chek this","prompt":"Rewrite it.","apiKey":")" + kKey + R"("})", "application/json");
-    ASSERT_TRUE(result);
-    ASSERT_EQ(result->status, 200) << result->body;
-    const QJsonObject data = parse(QByteArray::fromStdString(result->body)).value("data").toObject();
-    EXPECT_EQ(data.value("text"), "pls chek this");
-    EXPECT_EQ(data.value("model"), "gemini-test-model");
-    EXPECT_EQ(data.value("refined"), "hey, can you check this?\n---\ncheck this please");
+    const GeminiClient client({ QString::fromStdString(gemini.origin() + "/base/"), "gemini-test-model" });
+    const Reply reply = client.refine("pls chek this", "Rewrite it.", QString::fromStdString(kKey));
+    ASSERT_EQ(reply.status, 200) << reply.body.toStdString();
+    EXPECT_EQ(parse(reply.body).value("data").toObject(),
+        (QJsonObject {
+            { "text", "pls chek this" }, { "refined", "one\n---\ntwo" }, { "model", "gemini-test-model" } }));
+    ASSERT_EQ(client.refine("x", " \n", "k").status, 200);
 
-    ASSERT_EQ(
-        client.Post("/refine", R"({"text":"x","apiKey":"k","prompt":" \n"})", "application/json")->status,
-        200);
     const auto received = gemini.received();
     ASSERT_EQ(received.size(), 2u);
     const auto& request = received.front();
-    EXPECT_EQ(request.path, "/v1beta/models/gemini-test-model:generateContent");
+    EXPECT_EQ(request.path, "/base/v1beta/models/gemini-test-model:generateContent");
     int keyHeaders = 0;
     for (const auto& [name, value] : request.headers) {
         keyHeaders += name == "x-goog-api-key" && value == kKey;
@@ -134,14 +124,10 @@ TEST(GeminiClient, ExplainsEveryFailureWithoutTheKey)
 TEST(GeminiClient, AsksForAKeyWithoutCallingGemini)
 {
     const GeminiClient client(GeminiClient::Config { QStringLiteral("http://127.0.0.1:9") });
-    const std::tuple<const char*, const char*, int> cases[] = {
-        { "draft", "", 401 },
-        { "draft", "  ", 401 },
-        { "draft", "abc\r\nX-Evil: 1", 401 }, // would split the header it travels in
-        { " ", "k", 400 },
-    };
-    for (const auto& [text, key, status] : cases)
-        EXPECT_EQ(client.refine(text, {}, key).status, status) << text << "/" << key;
+    // The last key would split the header it travels in.
+    for (const char* key : { "", "  ", "abc\r\nX-Evil: 1" })
+        EXPECT_EQ(client.refine("draft", {}, key).status, 401) << key;
     EXPECT_EQ(parse(client.refine("draft", {}, {}).body).value("error"),
         "Add your Gemini API key in Settings → Refining.");
+    EXPECT_EQ(client.refine(" ", {}, "k").status, 400);
 }

@@ -73,23 +73,16 @@ TEST_F(ServerHttp, LooksUpAWordOrItsLemmaInBothAccents)
 {
     auto client = m_running->client();
     const auto uk = client.Get("/lookup/serendipity?accent=uk");
-    const auto us = client.Get("/lookup/serendipity?accent=us");
-    ASSERT_TRUE(uk && us);
-    EXPECT_EQ(uk->status, 200);
-    EXPECT_EQ(uk->get_header_value("Content-Type"), "application/json");
+    ASSERT_TRUE(uk);
     EXPECT_EQ(uk->get_header_value("X-Content-Type-Options"), "nosniff");
-    EXPECT_EQ(json(uk).value("success"), true);
-    EXPECT_EQ(data(uk).value("word"), "serendipity");
     EXPECT_EQ(data(uk).value("ipa"), "/sˌɛɹəndˈɪpɪti/");
-    EXPECT_EQ(data(us).value("ipa"), "/sˌɛɹəndˈɪpᵻɾi/");
+    EXPECT_EQ(data(client.Get("/lookup/serendipity?accent=us")).value("ipa"), "/sˌɛɹəndˈɪpᵻɾi/");
     EXPECT_TRUE(data(uk).value("definition").toString().startsWith("noun: good luck in making unexpected"));
-    EXPECT_EQ(data(uk).value("pageUrl"), "https://dictionary.cambridge.org/dictionary/english/serendipity");
     EXPECT_EQ(data(uk).value("audioUrl").toString().toStdString(),
         m_running->origin() + "/pronunciation/serendipity?accent=uk");
     const auto running = client.Get("/lookup/running?accent=uk");
     EXPECT_EQ(data(running).value("word"), "run");
     EXPECT_EQ(data(running).value("ipa"), "/ɹˈʌnɪŋ/") << "the transcription is of the word as selected";
-    EXPECT_EQ(data(client.Get("/lookup/Geese")).value("word"), "goose");
     EXPECT_EQ(data(client.Get("/lookup/ice%20cream?accent=us")).value("pageUrl"),
         "https://dictionary.cambridge.org/dictionary/english/ice-cream");
 }
@@ -102,11 +95,9 @@ TEST_F(ServerHttp, RefusesUnknownWordsBadAccentsAndNonWords)
         { "/lookup/run?accent=au", 400, "The accent must be “uk” or “us”." },
         { "/lookup/" + encoded("run; rm -rf"), 400, "“run; rm -rf” is not a word." },
         { "/lookup/" + std::string(65, 'a'), 400, "Words longer than 64 characters are not looked up." },
-        { "/lookup/a/b", 400, "“a/b” is not a word." },
         { "/lookup/", 400, "Nothing to look up." },
         // Line breaks reach the word check rather than missing the route.
         { "/pronunciation/a%0Db", 400, "“a\rb” is not a word." },
-        { "/lookup/" + encoded("'. ’"), 400, "“'. ’” is not a word." },
     };
     for (const auto& [path, status, message] : cases) {
         const auto result = client.Get(path);
@@ -156,83 +147,39 @@ TEST_F(ServerHttp, ServesPronunciationsWholeOrOneRangeOfThem)
     EXPECT_EQ(json(lookup).value("success"), true);
 }
 
-TEST_F(ServerHttp, TranslatesWordsWithTheOfflineDictionaries)
+TEST_F(ServerHttp, TranslatesWithTheOfflineDictionariesOrSaysWhyNot)
 {
     auto client = m_running->client();
-    struct Case {
-        const char* text;
-        const char* target;
-        const char* source;
-        const char* translated;
-    } cases[] = {
-        { "house", "ru", "en", "дом; предоставлять жилище" }, // Mueller's English–Russian
-        { "dog", "de", "en", "Hund" }, // FreeDict English–German, everyday sense first
-        { "house", "fr", "en", "maison" }, { "Geese", "ru", "en", "гусь" }, // under its lemma
-        { "собака", "en", "ru",
-            "dog, hound, pooch" }, // reverse index: Debian has no Russian–English dictionary
-        { "maison", "en", "fr", "house" }, // French–English
-        { "Haus", "en", "de", "home" }, { "house", "en", "en", "house" }, // already in the target language
-    };
-    for (const Case& c : cases) {
-        QJsonObject body;
-        body.insert("text", QString::fromUtf8(c.text));
-        body.insert("target", c.target);
-        const auto result = post(client, "/translate", body);
-        ASSERT_TRUE(result) << c.text;
-        ASSERT_EQ(result->status, 200) << c.text << " → " << c.target << ": " << error(result).toStdString();
-        EXPECT_EQ(data(result).value("text").toString().toStdString(), c.text);
-        EXPECT_EQ(data(result).value("sourceLanguage").toString().toStdString(), c.source) << c.text;
-        EXPECT_EQ(data(result).value("targetLanguage").toString().toStdString(), c.target);
-        EXPECT_TRUE(data(result).value("translated").toString().startsWith(QString::fromUtf8(c.translated)))
-            << c.text << " → " << c.target << ": "
-            << data(result).value("translated").toString().toStdString();
-    }
-}
-
-TEST_F(ServerHttp, FailsClearlyWhereItCannotTranslate)
-{
-    auto client = m_running->client();
-    struct Case {
-        const char* text;
-        const char* target;
-        int status;
-        const char* error;
-    } cases[] = {
-        { "The weather is lovely today, isn't it?", "ru", 503,
-            "Translating sentences needs a translation service: start sorvantel-server with "
-            "--translate-url" },
-        { "house", "xx", 400, "Unsupported target language “xx”." },
-        { "house", "", 400, "Unsupported target language “”." },
+    const std::tuple<const char*, const char*, int, const char*> cases[] = {
+        { "dog", "de", 200, "Hund" }, // everyday sense first
+        { "Geese", "ru", 200, "гусь" }, // under its lemma
+        { "собака", "en", 200, "dog, hound, pooch" }, // reverse index: no Russian–English dictionary
+        { "Haus", "en", 200, "home" },
+        { "house", "en", 200, "house" }, // already in the target language
         { "house", "uk", 503, "There is no offline English–Ukrainian dictionary" },
         { "Hund", "fr", 503,
             "The offline dictionaries translate only from or into English; German to French" },
         { "serendipity", "ru", 404, "“serendipity” is not in the offline English–Russian dictionary." },
         { "   ", "ru", 400, "Nothing to translate." },
     };
-    for (const Case& c : cases) {
-        QJsonObject body;
-        body.insert("text", QString::fromUtf8(c.text));
-        body.insert("target", c.target);
-        const auto result = post(client, "/translate", body);
-        ASSERT_TRUE(result) << c.text;
-        EXPECT_EQ(result->status, c.status) << c.text << " → " << c.target;
-        EXPECT_EQ(json(result).value("success"), false);
-        EXPECT_FALSE(json(result).contains("data"));
-        EXPECT_TRUE(error(result).startsWith(QString::fromUtf8(c.error))) << error(result).toStdString();
+    for (const auto& [text, target, status, expected] : cases) {
+        const auto result
+            = post(client, "/translate", { { "text", QString::fromUtf8(text) }, { "target", target } });
+        ASSERT_TRUE(result) << text;
+        EXPECT_EQ(result->status, status) << text << " → " << target << ": " << result->body;
+        const QString answer = status == 200 ? data(result).value("translated").toString() : error(result);
+        EXPECT_TRUE(answer.startsWith(QString::fromUtf8(expected))) << text << ": " << answer.toStdString();
     }
 }
 
-TEST_F(ServerHttp, TranslatesSentencesThroughAConfiguredService)
+TEST(ServerTranslationService, TranslatesSentencesThroughIt)
 {
     FakeHttpServer service([](const httplib::Request& req, httplib::Response& res) {
-        const QJsonObject body = QJsonDocument::fromJson(QByteArray::fromStdString(req.body)).object();
-        if (body.value("target") == "de") {
+        if (json(req.body).value("target") == "de")
             res.status = 400;
-            res.set_content(R"({"error":"de is not available"})", "application/json");
-            return;
-        }
-        res.set_content(
-            R"({"translatedText":"Погода сегодня чудесная.","detectedLanguage":{"confidence":92,"language":"en"}})",
+        res.set_content(res.status == 400
+                ? R"({"error":"de is not available"})"
+                : R"({"translatedText":"Погода чудесная.","detectedLanguage":{"language":"en"}})",
             "application/json");
     });
     ServerOptions options = testServerOptions();
@@ -240,28 +187,17 @@ TEST_F(ServerHttp, TranslatesSentencesThroughAConfiguredService)
     options.translateKey = "lt-key";
     auto running = startServer(options);
     auto client = running->client();
-    QJsonObject body;
-    body.insert("text", "The weather is lovely today.");
-    body.insert("target", "zh-CN");
-    const auto result = post(client, "/translate", body);
-    ASSERT_TRUE(result);
-    ASSERT_EQ(result->status, 200) << error(result).toStdString();
-    EXPECT_EQ(data(result).value("translated").toString().toStdString(), "Погода сегодня чудесная.")
-        << result->body;
+    const QString text = "The weather is lovely today.";
+    const auto result = post(client, "/translate", { { "text", text }, { "target", "zh-CN" } });
+    ASSERT_EQ(result->status, 200) << result->body;
+    EXPECT_EQ(data(result).value("translated"), "Погода чудесная.");
     EXPECT_EQ(data(result).value("sourceLanguage"), "en");
-    EXPECT_EQ(data(result).value("targetLanguage"), "zh-CN");
-    const auto received = service.received();
-    ASSERT_EQ(received.size(), 1u);
-    const auto& request = received.front();
-    EXPECT_EQ(request.path, "/api/translate");
-    const QJsonObject sent = QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).object();
-    EXPECT_EQ(sent.value("q"), "The weather is lovely today.");
-    EXPECT_EQ(sent.value("source"), "auto");
-    EXPECT_EQ(sent.value("target"), "zh") << "the service's code for Simplified Chinese";
-    EXPECT_EQ(sent.value("api_key"), "lt-key");
-
-    body.insert("target", "de");
-    const auto refused = post(client, "/translate", body);
+    ASSERT_EQ(service.received().size(), 1u);
+    EXPECT_EQ(service.received().front().path, "/api/translate");
+    EXPECT_EQ(json(service.received().front().body),
+        (QJsonObject { { "q", text }, { "source", "auto" }, { "target", "zh" }, { "format", "text" },
+            { "api_key", "lt-key" } }));
+    const auto refused = post(client, "/translate", { { "text", text }, { "target", "de" } });
     EXPECT_EQ(refused->status, 502);
     EXPECT_EQ(error(refused), "The translation service refused the request (HTTP 400): de is not available");
 }
@@ -295,18 +231,6 @@ TEST_F(ServerHttp, RefusesRequestsBeforeReadingTheirBodies)
         EXPECT_NE(answer.find(R"({"error":")"), std::string::npos) << name << ": " << answer;
         EXPECT_EQ(answer.find("Access-Control-"), std::string::npos) << name;
     }
-}
-
-TEST_F(ServerHttp, RelaysItsOwnPronunciations)
-{
-    auto client = m_running->client();
-    const QString audioUrl = data(client.Get("/lookup/geese?accent=uk")).value("audioUrl").toString();
-    const auto played = client.Get("/audio?src=" + encoded(audioUrl.toStdString()));
-    ASSERT_TRUE(played);
-    EXPECT_EQ(played->status, 200) << played->body;
-    EXPECT_EQ(played->get_header_value("Content-Type"), "audio/wav");
-    EXPECT_EQ(played->body, client.Get("/pronunciation/geese?accent=uk")->body);
-    EXPECT_EQ(client.Get("/audio?src=" + encoded(m_running->origin() + "/lookup/run"))->status, 403);
 }
 
 TEST(ServerAvailability, AnswersALookupWhileIdleSlowAndUpstreamCallsHang)

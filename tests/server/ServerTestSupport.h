@@ -66,8 +66,8 @@ public:
     int port() const { return m_port; }
 
 private:
-    int m_fd = -1;
     int m_port = -1;
+    int m_fd = -1;
     std::atomic<bool> m_stop { false };
     std::thread m_thread;
 };
@@ -87,7 +87,7 @@ public:
     int connections();
 
 private:
-    int m_fd = -1;
     int m_port = -1;
+    int m_fd = -1;
     int m_count = 0;
 };
