@@ -185,7 +185,7 @@ bool Server::bind(QString* error)
 {
     const auto fail = [&](const char* what) {
         if (error)
-            *error = QStringLiteral("cannot listen on %1 port %2: %3 %4 (is another server running there?)")
+            *error = QStringLiteral("cannot listen on %1 port %2 (%3: %4; is another server running there?)")
                          .arg(m_options.host)
                          .arg(m_options.port)
                          .arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
