@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "AudioRelay.h"
 
-#include <QUrl>
+#include "UpstreamHttp.h"
+
 #include <cstring>
-#include <httplib.h>
+#include <future>
+#include <memory>
 #include <netdb.h>
 #include <sys/socket.h>
+#include <thread>
 
 namespace {
 
@@ -21,17 +24,7 @@ Reply refused(const QString& address, const QString& reason)
     return Envelope::failure(403, QStringLiteral("Refused to fetch %1: %2.").arg(shortened(address), reason));
 }
 
-} // namespace
-
-AudioRelay::AudioRelay(Config config, LocalFetch localFetch)
-    : m_config(std::move(config))
-    , m_localFetch(std::move(localFetch))
-{
-    for (QString& host : m_config.allowedHosts)
-        host = host.toLower();
-}
-
-std::vector<IpAddress> AudioRelay::resolve(const std::string& host)
+std::vector<IpAddress> resolveNow(const std::string& host)
 {
     std::vector<IpAddress> out;
     addrinfo hints {};
@@ -57,6 +50,35 @@ std::vector<IpAddress> AudioRelay::resolve(const std::string& host)
     return out;
 }
 
+QString bracketed(const QString& host)
+{
+    return host.contains(u':') ? u'[' + host + u']' : host;
+}
+
+} // namespace
+
+AudioRelay::AudioRelay(Config config, LocalFetch localFetch)
+    : m_config(std::move(config))
+    , m_localFetch(std::move(localFetch))
+{
+    for (QString& host : m_config.allowedHosts)
+        host = host.toLower();
+    if (!m_config.resolve)
+        m_config.resolve = &AudioRelay::resolve;
+}
+
+std::vector<IpAddress> AudioRelay::resolve(const std::string& host, std::chrono::milliseconds timeout)
+{
+    // getaddrinfo() has no deadline of its own: it runs on a thread of its
+    // own, which is left to finish when the time is up.
+    auto promise = std::make_shared<std::promise<std::vector<IpAddress>>>();
+    std::future<std::vector<IpAddress>> result = promise->get_future();
+    std::thread([host, promise] { promise->set_value(resolveNow(host)); }).detach();
+    if (result.wait_for(timeout) != std::future_status::ready)
+        return {};
+    return result.get();
+}
+
 bool AudioRelay::isAudioType(const std::string& contentType)
 {
     std::string type = contentType.substr(0, contentType.find(';'));
@@ -73,6 +95,12 @@ bool AudioRelay::isOwnOrigin(const HttpUrl& url) const
         && url.port == m_config.ownPort;
 }
 
+bool AudioRelay::isAllowedHost(const HttpUrl& url) const
+{
+    return m_config.allowedHosts.contains(url.host)
+        || m_config.allowedHosts.contains(bracketed(url.host) + u':' + QString::number(url.port));
+}
+
 AudioRelay::Decision AudioRelay::check(const QString& address) const
 {
     const auto url = HttpUrl::parse(address);
@@ -81,10 +109,10 @@ AudioRelay::Decision AudioRelay::check(const QString& address) const
         decision.reason = QStringLiteral("only plain http and https addresses are relayed");
         return decision;
     }
-    return checkUrl(*url);
+    return checkUrl(*url, m_config.timeout);
 }
 
-AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
+AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url, std::chrono::milliseconds timeout) const
 {
     Decision decision;
     if (isOwnOrigin(url)) {
@@ -98,7 +126,7 @@ AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
         decision.connectTo = url.host.toStdString();
         return decision;
     }
-    if (!m_config.allowedHosts.contains(url.host)) {
+    if (!isAllowedHost(url)) {
         decision.reason = QStringLiteral("%1 is not a dictionary audio host of this server").arg(url.host);
         return decision;
     }
@@ -107,7 +135,7 @@ AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
     if (literal)
         addresses.push_back(*literal);
     else
-        addresses = resolve(url.host.toStdString());
+        addresses = m_config.resolve(url.host.toStdString(), timeout);
     if (addresses.empty()) {
         decision.reason = QStringLiteral("%1 does not resolve").arg(url.host);
         return decision;
@@ -130,90 +158,82 @@ AudioRelay::Decision AudioRelay::checkUrl(const HttpUrl& url) const
 Reply AudioRelay::fetch(const QString& source) const
 {
     const Clock::time_point deadline = Clock::now() + m_config.timeout;
+    const auto tooLarge = [this] {
+        return Envelope::failure(
+            502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
+    };
+    const auto tooSlow
+        = [] { return Envelope::failure(504, QStringLiteral("The recording did not arrive in time.")); };
     QString address = source;
     for (int hop = 0; hop <= m_config.maxRedirects; ++hop) {
         const auto url = HttpUrl::parse(address);
         if (!url)
             return refused(address, QStringLiteral("only plain http and https addresses are relayed"));
-        const Decision decision = checkUrl(*url);
+        auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (remaining.count() <= 0)
+            return tooSlow();
+        const Decision decision = checkUrl(*url, remaining);
         if (decision.kind == Decision::Kind::Refused)
             return refused(address, decision.reason);
         if (decision.kind == Decision::Kind::Own && m_localFetch) {
             Reply reply = m_localFetch(*url);
             if (reply.status == 200 && reply.body.size() > qsizetype(m_config.maxBytes))
-                return Envelope::failure(
-                    502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
+                return tooLarge();
             return reply;
         }
 
-        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (remaining.count() <= 0)
-            return Envelope::failure(504, QStringLiteral("The recording did not arrive in time."));
-        httplib::Client client(url->origin());
+            return tooSlow();
+        UpstreamHttp::Request request;
+        request.url = address.toStdString();
+        request.headers = { "Accept: audio/*" };
+        request.timeout = remaining;
+        request.maxBytes = m_config.maxBytes;
+        request.cancelled = m_config.cancelled;
         // Connect to the address that was checked, whatever the name resolves to now.
-        client.set_hostname_addr_map({ { url->host.toStdString(), decision.connectTo } });
-        client.set_connection_timeout(remaining);
-        client.set_read_timeout(remaining);
-        client.set_write_timeout(remaining);
-        client.set_follow_location(false);
-        client.set_decompress(false);
-
-        std::string body;
-        std::string contentType;
-        bool tooLarge = false, tooSlow = false;
-        const httplib::Headers headers { { "User-Agent", "sorvantel-server" }, { "Accept", "audio/*" } };
-        const auto response = client.Get(
-            url->target.toStdString(), headers,
-            [&](const httplib::Response& head) {
-                if (head.status >= 300 && head.status < 400)
-                    return true;
-                const std::string length = head.get_header_value("Content-Length");
-                if (!length.empty() && length.find_first_not_of("0123456789") == std::string::npos
-                    && (length.size() > 15 || std::stoull(length) > m_config.maxBytes)) {
-                    tooLarge = true;
-                    return false;
-                }
-                return true;
-            },
-            [&](const char* data, std::size_t length) {
-                if (body.size() + length > m_config.maxBytes) {
-                    tooLarge = true;
-                    return false;
-                }
-                if (Clock::now() > deadline) {
-                    tooSlow = true;
-                    return false;
-                }
-                body.append(data, length);
-                return true;
-            });
-        if (tooLarge)
-            return Envelope::failure(
-                502, QStringLiteral("The recording is larger than %1 bytes.").arg(m_config.maxBytes));
-        if (tooSlow || (!response && response.error() == httplib::Error::Read))
-            return Envelope::failure(504, QStringLiteral("The recording did not arrive in time."));
-        if (!response)
+        if (!IpAddress::parse(url->host.toStdString()))
+            request.resolve = { QStringLiteral("%1:%2:%3")
+                                    .arg(url->host)
+                                    .arg(url->port)
+                                    .arg(bracketed(QString::fromStdString(decision.connectTo)))
+                                    .toStdString() };
+        const UpstreamHttp::Response response = UpstreamHttp::send(request);
+        switch (response.outcome) {
+        case UpstreamHttp::Outcome::Answered:
+            break;
+        case UpstreamHttp::Outcome::TooLarge:
+            return tooLarge();
+        case UpstreamHttp::Outcome::TimedOut:
+            return tooSlow();
+        case UpstreamHttp::Outcome::Reset:
+            return Envelope::failure(502,
+                QStringLiteral("The connection to %1 broke off before the recording arrived.")
+                    .arg(url->host));
+        case UpstreamHttp::Outcome::Cancelled:
+            return Envelope::failure(503, QStringLiteral("The server is stopping."));
+        default:
             return Envelope::failure(
                 502, QStringLiteral("Could not fetch the recording from %1.").arg(url->host));
+        }
 
-        const int status = response->status;
+        const int status = response.status;
         if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
-            const QString location = QString::fromStdString(response->get_header_value("Location"));
-            if (location.isEmpty())
+            if (response.redirectUrl.empty())
                 return Envelope::failure(502, QStringLiteral("The recording's server redirected nowhere."));
-            address = QUrl(address).resolved(QUrl(location)).toString(QUrl::FullyEncoded);
+            address = QString::fromStdString(response.redirectUrl);
             continue;
         }
         if (status != 200)
             return Envelope::failure(
                 502, QStringLiteral("The recording's server answered HTTP %1.").arg(status));
-        contentType = response->get_header_value("Content-Type");
+        std::string contentType = response.contentType;
         if (contentType.empty())
             contentType = "application/octet-stream";
         // Relaying a page would run it under this server's address.
         if (!isAudioType(contentType))
             return Envelope::failure(502, QStringLiteral("The address does not hold a recording."));
-        return { 200, QByteArray::fromStdString(body), QByteArray::fromStdString(contentType) };
+        return { 200, QByteArray::fromStdString(response.body), QByteArray::fromStdString(contentType) };
     }
     return Envelope::failure(502, QStringLiteral("The recording's address redirects too often."));
 }

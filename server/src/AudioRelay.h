@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -22,13 +23,21 @@
 // was checked, so a name cannot resolve differently in between.
 class AudioRelay {
 public:
+    // The addresses a host name has; empty when it has none or the time ran out.
+    using Resolver
+        = std::function<std::vector<IpAddress>(const std::string& host, std::chrono::milliseconds)>;
+
     struct Config {
-        QStringList allowedHosts; // host names or literal addresses, compared exactly (case-insensitive)
+        // Host names or literal addresses, compared exactly (case-insensitive);
+        // "host:port" or "[address]:port" admits that port only.
+        QStringList allowedHosts;
         QString ownHost; // this server's loopback origin
         int ownPort = 0;
         std::size_t maxBytes = 2 * 1024 * 1024;
         std::chrono::milliseconds timeout { std::chrono::seconds(10) };
         int maxRedirects = 3;
+        Resolver resolve = &AudioRelay::resolve;
+        const std::atomic<bool>* cancelled = nullptr; // set when the server stops
     };
     // Answers an address of this server's own origin without a socket.
     using LocalFetch = std::function<Reply(const HttpUrl& url)>;
@@ -46,14 +55,16 @@ public:
     // Whether an address may be fetched, decided before any connection.
     Decision check(const QString& address) const;
 
-    // The host name's addresses from the system resolver.
-    static std::vector<IpAddress> resolve(const std::string& host);
+    // The host name's addresses from the system resolver, or none once
+    // `timeout` has passed (the lookup then finishes on its own thread).
+    static std::vector<IpAddress> resolve(const std::string& host, std::chrono::milliseconds timeout);
     // Content types a recording may come with.
     static bool isAudioType(const std::string& contentType);
 
 private:
-    Decision checkUrl(const HttpUrl& url) const;
+    Decision checkUrl(const HttpUrl& url, std::chrono::milliseconds timeout) const;
     bool isOwnOrigin(const HttpUrl& url) const;
+    bool isAllowedHost(const HttpUrl& url) const;
 
     Config m_config;
     LocalFetch m_localFetch;

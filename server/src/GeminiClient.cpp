@@ -2,11 +2,11 @@
 #include "GeminiClient.h"
 
 #include "AppSettings.h"
+#include "UpstreamHttp.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <httplib.h>
 
 namespace {
 
@@ -85,20 +85,38 @@ Reply GeminiClient::refine(const QString& text, const QString& prompt, const QSt
     request.insert(QStringLiteral("contents"), QJsonArray { userTurn });
     const std::string body = QJsonDocument(request).toJson(QJsonDocument::Compact).toStdString();
 
-    httplib::Client client(m_base->origin());
-    client.set_connection_timeout(m_config.timeout);
-    client.set_read_timeout(m_config.timeout);
-    client.set_write_timeout(m_config.timeout);
-    const httplib::Headers headers { { "x-goog-api-key", apiKey.toStdString() } };
-    const std::string path
-        = m_base->below(QStringLiteral("/v1beta/models/%1:generateContent").arg(m_config.model));
-    const auto response = client.Post(path, headers, body, "application/json");
-    if (!response)
+    UpstreamHttp::Request call;
+    call.url = m_base->origin()
+        + m_base->below(QStringLiteral("/v1beta/models/%1:generateContent").arg(m_config.model));
+    call.method = "POST";
+    call.headers = { "Content-Type: application/json", "x-goog-api-key: " + apiKey.toStdString() };
+    call.body = body;
+    call.timeout = m_config.timeout;
+    call.maxBytes = m_config.maxAnswerBytes;
+    call.cancelled = m_config.cancelled;
+    const UpstreamHttp::Response response = UpstreamHttp::send(call);
+    switch (response.outcome) {
+    case UpstreamHttp::Outcome::Answered:
+        break;
+    case UpstreamHttp::Outcome::TimedOut:
+        return Envelope::failure(504,
+            QStringLiteral("Gemini did not answer within %1 seconds. Try again in a moment.")
+                .arg(m_config.timeout.count() / 1000.0));
+    case UpstreamHttp::Outcome::Reset:
+        return Envelope::failure(
+            502, QStringLiteral("The connection to Gemini broke off. Try again in a moment."));
+    case UpstreamHttp::Outcome::TooLarge:
+        return Envelope::failure(
+            502, QStringLiteral("Gemini's answer was larger than %1 bytes.").arg(m_config.maxAnswerBytes));
+    case UpstreamHttp::Outcome::Cancelled:
+        return Envelope::failure(503, QStringLiteral("The server is stopping."));
+    default:
         return Envelope::failure(
             502, QStringLiteral("Could not reach Gemini. Check the network connection and try again."));
+    }
 
-    const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(response->body)).object();
-    const int status = response->status;
+    const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(response.body)).object();
+    const int status = response.status;
     if (status != 200) {
         const QJsonObject error = answer.value(QStringLiteral("error")).toObject();
         if (status == 401 || status == 403 || (status == 400 && mentionsInvalidKey(error)))

@@ -5,6 +5,7 @@
 #include "HttpUrl.h"
 
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <optional>
 
@@ -17,6 +18,8 @@ public:
         QString baseUrl = QStringLiteral("https://generativelanguage.googleapis.com");
         QString model = QStringLiteral("gemini-2.5-flash");
         std::chrono::milliseconds timeout { std::chrono::seconds(45) };
+        std::size_t maxAnswerBytes = 1024 * 1024;
+        const std::atomic<bool>* cancelled = nullptr; // set when the server stops
     };
 
     explicit GeminiClient(Config config);

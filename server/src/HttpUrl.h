@@ -15,7 +15,7 @@ struct HttpUrl {
     // Refuses other schemes, user names and passwords, and addresses without a host.
     static std::optional<HttpUrl> parse(const QString& text);
 
-    // "scheme://host:port", as cpp-httplib's client takes it.
+    // "scheme://host:port", with an IPv6 host in brackets.
     std::string origin() const;
     bool isHttps() const { return scheme == QLatin1String("https"); }
     // Joins a path below the address's own path ("/v1" + "/models" = "/v1/models").

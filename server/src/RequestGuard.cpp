@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "RequestGuard.h"
 
+#include <string>
+
 RequestGuard::RequestGuard(QString ownAuthority)
     : m_ownAuthority(ownAuthority.toLower())
     , m_ownOrigin(QStringLiteral("http://") + ownAuthority.toLower())
@@ -36,18 +38,26 @@ std::optional<Reply> RequestGuard::checkJsonBody(std::string_view contentType)
         415, QStringLiteral("The request body must be JSON (Content-Type: application/json)."));
 }
 
-std::optional<Reply> RequestGuard::checkBodyEncoding(
-    bool hasTransferEncoding, std::string_view contentEncoding)
+std::optional<Reply> RequestGuard::checkBodyFraming(bool needsBody,
+    std::optional<std::string_view> contentLength, bool hasTransferEncoding, std::string_view contentEncoding,
+    std::size_t maxBytes)
 {
-    bool plain = !hasTransferEncoding;
+    if (hasTransferEncoding || (needsBody && !contentLength))
+        return Envelope::failure(411, QStringLiteral("The request body must be sent with a Content-Length."));
     const QString codings = QString::fromUtf8(contentEncoding.data(), qsizetype(contentEncoding.size()));
     for (const QString& coding : codings.split(u',')) {
         const QString name = coding.trimmed().toLower();
         if (!name.isEmpty() && name != QLatin1String("identity"))
-            plain = false;
+            return Envelope::failure(415, QStringLiteral("The request body must be sent uncompressed."));
     }
-    if (plain)
+    if (!contentLength)
         return std::nullopt;
-    return Envelope::failure(
-        415, QStringLiteral("The request body must be sent uncompressed, with a Content-Length."));
+    const std::string_view length = *contentLength;
+    if (length.empty() || length.find_first_not_of("0123456789") != std::string_view::npos)
+        return Envelope::failure(400, QStringLiteral("Malformed request."));
+    // Eighteen digits exceed any cap; more would overflow the conversion.
+    if (length.size() > 18 || std::stoull(std::string(length)) > maxBytes)
+        return Envelope::failure(
+            413, QStringLiteral("The request body is larger than %1 KiB.").arg(maxBytes / 1024));
+    return std::nullopt;
 }

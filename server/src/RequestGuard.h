@@ -21,10 +21,12 @@ public:
     std::optional<Reply> checkHost(std::string_view host) const;
     std::optional<Reply> checkCaller(std::string_view origin, std::string_view fetchSite) const;
     static std::optional<Reply> checkJsonBody(std::string_view contentType);
-    // The body cap is checked against Content-Length before reading, so a body
-    // sent in chunks, or compressed and inflated after the check, would slip
-    // past it: only plain bodies with a declared length are accepted.
-    static std::optional<Reply> checkBodyEncoding(bool hasTransferEncoding, std::string_view contentEncoding);
+    // Bodies are read only when their length is declared first and within
+    // `maxBytes`: a chunked body has no length to check in advance, and a
+    // compressed one would grow past the check when inflated.
+    static std::optional<Reply> checkBodyFraming(bool needsBody,
+        std::optional<std::string_view> contentLength, bool hasTransferEncoding,
+        std::string_view contentEncoding, std::size_t maxBytes);
 
 private:
     QString m_ownAuthority;

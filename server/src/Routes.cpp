@@ -51,6 +51,8 @@ Reply Routes::forStatus(int status)
         return Envelope::failure(405, QStringLiteral("Method not allowed."));
     case 413:
         return Envelope::failure(413, QStringLiteral("The request body is larger than 64 KiB."));
+    case 411:
+        return Envelope::failure(411, QStringLiteral("The request body must be sent with a Content-Length."));
     case 414:
         return Envelope::failure(414, QStringLiteral("The request address is too long."));
     case 415:

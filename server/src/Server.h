@@ -4,10 +4,14 @@
 #include "ServerOptions.h"
 
 #include <QString>
+#include <QThreadPool>
+#include <atomic>
 #include <memory>
-#include <thread>
+#include <mutex>
+#include <optional>
 
 class AudioRelay;
+class ConnectionWatch;
 class DictionarySet;
 class Espeak;
 class GeminiClient;
@@ -17,13 +21,17 @@ class TranslationProvider;
 class Translator;
 class WordLookup;
 class WordNet;
-namespace httplib {
-class Server;
-}
+struct Reply;
+struct MHD_Connection;
+struct MHD_Daemon;
 
-// The HTTP service over loaded data: binds, answers on a pool of worker
-// threads, stops. The data is read-only and shared, so several servers (in
-// tests) can run over one copy.
+// The HTTP service over loaded data. One event-driven thread (libmicrohttpd
+// on epoll) reads requests and writes answers, so a connection that is idle
+// or slow costs a descriptor, never a thread. Answers are computed on two
+// pools: one for local work (lookups, pronunciations) and one for calls to
+// services elsewhere (Gemini, the translation service, the audio relay), so
+// a slow service never delays a lookup. The data is read-only and shared,
+// so several servers (in tests) can run over one copy.
 class Server {
 public:
     Server(ServerOptions options, const WordNet& wordNet, const DictionarySet& dictionaries, Espeak* espeak);
@@ -31,12 +39,10 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // Binds the listening socket; the port is known afterwards.
+    // Opens the listening socket; the port is known afterwards.
     bool bind(QString* error);
-    // Answers requests until stop(); bind() first.
-    void run();
-    // run() on a thread of its own (tests).
-    void start();
+    // Answers requests on threads of its own until stop(); bind() first.
+    bool start(QString* error);
     void stop();
 
     int port() const { return m_port; }
@@ -44,15 +50,28 @@ public:
     QString baseUrl() const;
 
 private:
-    void installRoutes();
+    friend struct ServerCallbacks;
+    struct Request;
+
+    std::optional<Reply> checkHead(MHD_Connection* connection, const char* method, const char* route) const;
+    int dispatch(MHD_Connection* connection, Request& request, const char* url);
+    int answer(MHD_Connection* connection, const Request& request, const Reply& reply);
 
     ServerOptions m_options;
     const WordNet& m_wordNet;
     const DictionarySet& m_dictionaries;
     Espeak* m_espeak;
     int m_port = -1;
+    int m_listenFd = -1;
 
-    std::unique_ptr<httplib::Server> m_http;
+    MHD_Daemon* m_daemon = nullptr;
+    std::unique_ptr<ConnectionWatch> m_watch;
+    QThreadPool m_localPool;
+    QThreadPool m_upstreamPool;
+    std::mutex m_dispatchMutex;
+    bool m_stopping = false;
+    std::atomic<bool> m_cancelled { false };
+
     std::unique_ptr<WordLookup> m_lookup;
     std::unique_ptr<TranslationProvider> m_provider;
     std::unique_ptr<Translator> m_translator;
@@ -60,5 +79,4 @@ private:
     std::unique_ptr<AudioRelay> m_relay;
     std::unique_ptr<Routes> m_routes;
     std::unique_ptr<RequestGuard> m_guard;
-    std::thread m_thread;
 };

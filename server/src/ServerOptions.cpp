@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QUrl>
 
 #ifndef SORVANTEL_SERVER_HOST
 #define SORVANTEL_SERVER_HOST "127.0.0.1"
@@ -23,6 +24,26 @@ ServerOptions::ServerOptions()
     , port(SORVANTEL_SERVER_PORT)
 {
 }
+
+namespace {
+
+// "audio.example", "Audio.Example:8443", "[2001:db8::1]" or "2001:db8::1" as
+// the relay compares it with an address's host ("host" or "host:port").
+std::optional<QString> audioHostEntry(const QString& value)
+{
+    if (const auto literal = IpAddress::parse(value.toStdString()))
+        return QString::fromStdString(literal->toString());
+    const QUrl url(QStringLiteral("http://") + value, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || !url.path().isEmpty() || !url.userInfo().isEmpty()
+        || url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    const QString host = url.host(QUrl::FullyEncoded).toLower();
+    if (url.port() < 0)
+        return host;
+    return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(url.port());
+}
+
+} // namespace
 
 QString ServerOptions::authority(int actualPort) const
 {
@@ -59,13 +80,15 @@ ServerOptions::Parsed ServerOptions::parse(const QStringList& arguments)
         QStringLiteral("Gemini model for rewriting (default %1).").arg(o.geminiModel),
         QStringLiteral("name"));
     const QCommandLineOption audioHost(QStringLiteral("audio-host"),
-        QStringLiteral("A dictionary audio host the relay may fetch from; repeatable."),
+        QStringLiteral(
+            "A dictionary audio host (with a port: that port only) the relay may fetch from; repeatable."),
         QStringLiteral("host"));
     const QCommandLineOption audioMax(QStringLiteral("audio-max-bytes"),
         QStringLiteral("Largest recording the relay passes on (default %1).").arg(o.audioMaxBytes),
         QStringLiteral("bytes"));
     const QCommandLineOption threads(QStringLiteral("threads"),
-        QStringLiteral("Worker threads (default %1).").arg(o.threads), QStringLiteral("count"));
+        QStringLiteral("Threads for lookups and pronunciations (default %1).").arg(o.threads),
+        QStringLiteral("count"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
         QStringLiteral("Log one line per request (method, path, status; never bodies or keys)."));
     parser.addOptions({ help, version, hostOption, portOption, wordNet, dictd, translateUrl, translateKeyFile,
@@ -148,10 +171,12 @@ ServerOptions::Parsed ServerOptions::parse(const QStringList& arguments)
         if (!GeminiClient::isValidModel(o.geminiModel))
             return fail(QStringLiteral("--gemini-model may hold only letters, digits, '-', '.' and '_'"));
     }
-    for (const QString& host : parser.values(audioHost)) {
-        if (host.isEmpty() || host.contains(u'/') || host.contains(u'@'))
-            return fail(QStringLiteral("--audio-host takes a host name, not an address: “%1”").arg(host));
-        o.audioHosts << host.toLower();
+    for (const QString& value : parser.values(audioHost)) {
+        const auto entry = audioHostEntry(value);
+        if (!entry)
+            return fail(
+                QStringLiteral("--audio-host takes a host name and optionally a port: “%1”").arg(value));
+        o.audioHosts << *entry;
     }
     o.verbose = parser.isSet(verbose);
     return parsed;

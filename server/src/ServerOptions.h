@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,7 +21,12 @@ struct ServerOptions {
     QString geminiModel = QStringLiteral("gemini-2.5-flash");
     QStringList audioHosts;
     std::size_t audioMaxBytes = 2 * 1024 * 1024;
-    int threads = 8;
+    int threads = 8; // for local work; calls to other services have their own
+    std::size_t maxConnections = 2048;
+    // How long a connection may wait before starting a request, and a started
+    // request may take to arrive whole (head and body).
+    std::chrono::milliseconds idleDeadline { std::chrono::seconds(10) };
+    std::chrono::milliseconds requestDeadline { std::chrono::seconds(10) };
     bool verbose = false;
 
     ServerOptions();

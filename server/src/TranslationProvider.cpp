@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "TranslationProvider.h"
 
+#include "UpstreamHttp.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <httplib.h>
 
 TranslationProvider::TranslationProvider(Config config)
     : m_config(std::move(config))
@@ -39,21 +40,40 @@ TranslationProvider::Result TranslationProvider::translate(
         request.insert(QStringLiteral("api_key"), QString::fromStdString(m_config.apiKey));
     const std::string body = QJsonDocument(request).toJson(QJsonDocument::Compact).toStdString();
 
-    httplib::Client client(m_url->origin());
-    client.set_connection_timeout(m_config.timeout);
-    client.set_read_timeout(m_config.timeout);
-    client.set_write_timeout(m_config.timeout);
-    const auto response = client.Post(m_url->below(QStringLiteral("/translate")), body, "application/json");
-    if (!response) {
-        result.error = QStringLiteral("Could not reach the translation service at %1.").arg(m_config.url);
+    UpstreamHttp::Request call;
+    call.url = m_url->origin() + m_url->below(QStringLiteral("/translate"));
+    call.method = "POST";
+    call.headers = { "Content-Type: application/json" };
+    call.body = body;
+    call.timeout = m_config.timeout;
+    call.maxBytes = m_config.maxAnswerBytes;
+    call.cancelled = m_config.cancelled;
+    const UpstreamHttp::Response response = UpstreamHttp::send(call);
+    if (response.outcome != UpstreamHttp::Outcome::Answered) {
         result.status = 502;
+        switch (response.outcome) {
+        case UpstreamHttp::Outcome::TimedOut:
+            result.status = 504;
+            result.error
+                = QStringLiteral("The translation service at %1 did not answer in time.").arg(m_config.url);
+            break;
+        case UpstreamHttp::Outcome::TooLarge:
+            result.error = QStringLiteral("The translation service's answer was larger than %1 bytes.")
+                               .arg(m_config.maxAnswerBytes);
+            break;
+        case UpstreamHttp::Outcome::Reset:
+            result.error = QStringLiteral("The connection to the translation service broke off.");
+            break;
+        default:
+            result.error = QStringLiteral("Could not reach the translation service at %1.").arg(m_config.url);
+        }
         return result;
     }
-    const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(response->body)).object();
-    if (response->status != 200) {
+    const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(response.body)).object();
+    if (response.status != 200) {
         QString detail = answer.value(QStringLiteral("error")).toString().left(200);
         result.error = QStringLiteral("The translation service refused the request (HTTP %1)%2")
-                           .arg(response->status)
+                           .arg(response.status)
                            .arg(detail.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + detail);
         result.status = 502;
         return result;

@@ -4,6 +4,7 @@
 #include "HttpUrl.h"
 
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -17,6 +18,8 @@ public:
         QString url; // e.g. "http://127.0.0.1:5000"; empty: none
         std::string apiKey;
         std::chrono::milliseconds timeout { std::chrono::seconds(30) };
+        std::size_t maxAnswerBytes = 1024 * 1024;
+        const std::atomic<bool>* cancelled = nullptr; // set when the server stops
     };
     struct Result {
         bool ok = false;

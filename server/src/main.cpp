@@ -9,13 +9,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <malloc.h>
 #include <pthread.h>
-#include <thread>
+#include <sys/resource.h>
 
 namespace {
 
@@ -43,7 +41,7 @@ int main(int argc, char** argv)
     }
     const ServerOptions& options = parsed.options;
 
-    // Signals go to one waiting thread, not to whichever worker they hit.
+    // Signals are taken by sigwait() below, not by whichever thread they hit.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
@@ -77,30 +75,24 @@ int main(int argc, char** argv)
             say(QStringLiteral("  ") + line);
     }
 
+    // Idle connections cost a descriptor each: allow as many as the system lets us.
+    rlimit files {};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+
     Server server(options, *wordNet, dictionaries, espeak);
-    if (!server.bind(&error)) {
+    if (!server.start(&error)) {
         say(error);
         return 1;
     }
-    std::atomic<bool> finished { false };
-    std::thread waiter([&server, &finished, stopSignals] {
-        int received = 0;
-        sigwait(&stopSignals, &received);
-        // A signal that came during loading may arrive before the server
-        // runs, when stopping it would do nothing: repeat until it has ended.
-        while (!finished.load()) {
-            server.stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
     // One line on standard output, once requests are answered: scripts wait for it.
     std::printf("sorvantel-server: listening on %s\n", qPrintable(server.baseUrl()));
     std::fflush(stdout);
-    server.run();
-    finished = true;
-    // A stop for another reason than a signal: wake the waiter.
-    pthread_kill(waiter.native_handle(), SIGTERM);
-    waiter.join();
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    server.stop();
     say(QStringLiteral("stopped"));
     return 0;
 }

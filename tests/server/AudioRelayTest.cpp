@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The relay's fetching against real upstreams on loopback. Loopback is
-// reachable only as the relay's own origin, so the fake upstream takes that
-// place here; everything past the first hop is checked as in production.
+// The relay's decisions, and its fetching against upstreams on loopback.
+// Loopback is reachable only as the relay's own origin, so a fake upstream
+// takes that place here; every hop past the first is checked as in production.
 #include "AudioRelay.h"
 #include "ServerTestSupport.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -16,152 +17,161 @@ QString error(const Reply& reply)
     return QJsonDocument::fromJson(reply.body).object().value("error").toString();
 }
 
-AudioRelay relayWithOrigin(const FakeHttpServer& upstream, std::size_t maxBytes = 4096,
-    std::chrono::milliseconds timeout = std::chrono::seconds(5), QStringList allowedHosts = {})
+AudioRelay::Config ownOrigin(int port, QStringList allowedHosts = {})
 {
     AudioRelay::Config config;
     config.allowedHosts = std::move(allowedHosts);
     config.ownHost = QStringLiteral("127.0.0.1");
-    config.ownPort = upstream.port();
-    config.maxBytes = maxBytes;
-    config.timeout = timeout;
-    return AudioRelay(config);
+    config.ownPort = port;
+    config.maxBytes = 4096;
+    config.timeout = std::chrono::seconds(5);
+    return config;
+}
+
+Reply fetch(const AudioRelay& relay, int port, const std::string& path)
+{
+    return relay.fetch(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QString::fromStdString(path)));
 }
 
 } // namespace
 
-TEST(AudioRelay, PassesTheRecordingAndItsTypeThrough)
+TEST(AudioRelay, DecidesEveryAddressBeforeConnecting)
 {
-    FakeHttpServer upstream([](const httplib::Request& req, httplib::Response& res) {
-        if (req.path == "/pronunciation/moved")
-            res.set_redirect("/pronunciation/ogg");
-        else
-            res.set_content(std::string("OggS\0\x02", 6) + "payload", "audio/ogg; codecs=vorbis");
-    });
-    const AudioRelay relay = relayWithOrigin(upstream);
-    const Reply reply
-        = relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/moved?accent=uk"));
-    ASSERT_EQ(reply.status, 200) << error(reply).toStdString();
-    EXPECT_EQ(reply.contentType, "audio/ogg; codecs=vorbis");
-    EXPECT_EQ(reply.body, QByteArray("OggS\0\x02payload", 13));
-    ASSERT_EQ(upstream.received().size(), 2u) << "the redirect inside the allowed origin is followed";
-    EXPECT_EQ(upstream.received()[1].path, "/pronunciation/ogg");
+    AudioRelay::Config config = ownOrigin(47831,
+        { "audio.example", "mixed.example", "gone.example", "cdn.example:8443", "2606:4700::1111",
+            "10.0.0.7" });
+    const std::map<std::string, std::vector<std::string>> names {
+        { "audio.example", { "8.8.8.8", "1.1.1.1" } },
+        // A name is refused whole when any of its addresses points inward.
+        { "mixed.example", { "8.8.8.8", "10.0.0.1" } },
+        { "cdn.example", { "8.8.4.4" } },
+    };
+    config.resolve = [&names](const std::string& host, std::chrono::milliseconds) {
+        std::vector<IpAddress> addresses;
+        for (const std::string& text : names.count(host) ? names.at(host) : std::vector<std::string> {})
+            addresses.push_back(*IpAddress::parse(text));
+        return addresses;
+    };
+    const AudioRelay relay(config);
+    using Kind = AudioRelay::Decision::Kind;
+    const std::tuple<const char*, Kind, const char*> cases[] = {
+        { "https://audio.example/a.mp3", Kind::Remote, "8.8.8.8" },
+        { "https://cdn.example:8443/a.mp3", Kind::Remote, "8.8.4.4" },
+        { "https://[2606:4700::1111]/a.mp3", Kind::Remote, "2606:4700::1111" },
+        { "http://127.0.0.1:47831/pronunciation/run?accent=uk", Kind::Own, "127.0.0.1" },
+        { "https://mixed.example/a.mp3", Kind::Refused, "mixed.example resolves to a private address" },
+        { "https://gone.example/a.mp3", Kind::Refused, "gone.example does not resolve" },
+        { "https://cdn.example/a.mp3", Kind::Refused,
+            "cdn.example is not a dictionary audio host of this server" },
+        { "http://10.0.0.7/a.mp3", Kind::Refused, "10.0.0.7 is a private address" },
+        { "http://127.0.0.1:47831/lookup/run", Kind::Refused,
+            "only this server's pronunciations are relayed from it" },
+        { "https://127.0.0.1:47831/pronunciation/run", Kind::Refused,
+            "127.0.0.1 is not a dictionary audio host of this server" },
+        { "http://user@audio.example/a.mp3", Kind::Refused,
+            "only plain http and https addresses are relayed" },
+        { "file:///etc/passwd", Kind::Refused, "only plain http and https addresses are relayed" },
+    };
+    for (const auto& [address, kind, detail] : cases) {
+        const AudioRelay::Decision decision = relay.check(QString::fromUtf8(address));
+        EXPECT_EQ(decision.kind, kind) << address << ": " << decision.reason.toStdString();
+        EXPECT_EQ(kind == Kind::Refused ? decision.reason.toStdString() : decision.connectTo, detail)
+            << address;
+    }
 }
 
-TEST(AudioRelay, RefusesRedirectsToRefusedAddressesWithoutConnecting)
+TEST(AudioRelay, FollowsRedirectsUpToTheLimitAndChecksEveryHop)
 {
     ConnectionProbe probe("127.0.0.2");
-    ConnectionProbe sameHost("127.0.0.1");
-    ASSERT_TRUE(probe.listening() && sameHost.listening());
-    const struct {
-        std::string target;
-        const char* reason;
-    } cases[] = {
-        { "http://127.0.0.2:" + std::to_string(probe.port()) + "/a.wav", "127.0.0.2 is a loopback address" },
-        { "http://localhost:" + std::to_string(sameHost.port()) + "/a.wav",
-            "localhost resolves to a loopback address" },
-        { "http://127.0.0.1:" + std::to_string(sameHost.port()) + "/pronunciation/a",
-            "127.0.0.1 is not a dictionary audio host of this server" },
-        { "file:///etc/passwd", "only plain http and https addresses are relayed" },
-        { "http://169.254.169.254/latest/meta-data/", "169.254.169.254 is a link-local address" },
-    };
-    std::string next;
-    FakeHttpServer upstream([&](const httplib::Request&, httplib::Response& res) { res.set_redirect(next); });
+    ASSERT_TRUE(probe.listening());
+    std::string outward;
+    FakeHttpServer upstream([&](const httplib::Request& req, httplib::Response& res) {
+        const int left = std::atoi(req.path.c_str() + std::strlen("/pronunciation/"));
+        if (req.path == "/pronunciation/out")
+            res.set_redirect(outward);
+        else if (left > 0)
+            res.set_redirect("/pronunciation/" + std::to_string(left - 1));
+        else
+            res.set_content(std::string("OggS\0\x02", 6), "audio/ogg; codecs=vorbis");
+    });
+    const AudioRelay relay(ownOrigin(upstream.port(), { "127.0.0.2", "localhost", "169.254.169.254" }));
+    const Reply atLimit = fetch(relay, upstream.port(), "/pronunciation/3");
+    ASSERT_EQ(atLimit.status, 200) << error(atLimit).toStdString();
+    EXPECT_EQ(atLimit.contentType, "audio/ogg; codecs=vorbis");
+    EXPECT_EQ(atLimit.body, QByteArray("OggS\0\x02", 6));
+    EXPECT_EQ(error(fetch(relay, upstream.port(), "/pronunciation/4")),
+        "The recording's address redirects too often.");
+
     // Listed as audio hosts, so only their addresses can refuse them.
-    const AudioRelay relay = relayWithOrigin(
-        upstream, 4096, std::chrono::seconds(5), { "127.0.0.2", "localhost", "169.254.169.254" });
-    for (const auto& c : cases) {
-        next = c.target;
-        const Reply reply = relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/x"));
-        EXPECT_EQ(reply.status, 403) << c.target;
-        EXPECT_TRUE(error(reply).startsWith("Refused to fetch"))
-            << c.target << ": " << error(reply).toStdString();
-        EXPECT_TRUE(error(reply).endsWith(QString::fromUtf8(c.reason) + u'.'))
-            << c.target << ": " << error(reply).toStdString();
+    for (const std::string& target : { "http://127.0.0.2:" + std::to_string(probe.port()) + "/a.wav",
+             "http://localhost:" + std::to_string(probe.port()) + "/a.wav",
+             std::string("http://169.254.169.254/latest/meta-data/"), std::string("file:///etc/passwd") }) {
+        outward = target;
+        const Reply reply = fetch(relay, upstream.port(), "/pronunciation/out");
+        EXPECT_EQ(reply.status, 403) << target;
+        EXPECT_TRUE(error(reply).startsWith("Refused to fetch")) << error(reply).toStdString();
     }
     EXPECT_EQ(probe.connections(), 0);
-    EXPECT_EQ(sameHost.connections(), 0);
 }
 
-TEST(AudioRelay, RefusesOversizedRecordings)
+TEST(AudioRelay, PassesARecordingOfExactlyTheCapAndNoByteMore)
 {
     FakeHttpServer upstream([](const httplib::Request& req, httplib::Response& res) {
-        if (req.path == "/pronunciation/declared") {
-            res.set_content(std::string(10000, 'a'), "audio/wav");
-        } else if (req.path == "/pronunciation/streamed") {
-            // No length announced: the cap applies while reading.
-            res.set_chunked_content_provider("audio/wav", [](std::size_t offset, httplib::DataSink& sink) {
-                if (offset >= 100000) {
-                    sink.done();
-                    return true;
-                }
-                const std::string block(1000, 'b');
-                return sink.write(block.data(), block.size());
-            });
-        } else {
-            res.set_content(std::string(4096, 'c'), "audio/wav");
+        const std::size_t size = std::stoul(req.path.substr(req.path.rfind('/') + 1));
+        if (req.path.starts_with("/pronunciation/declared/")) {
+            res.set_content(std::string(size, 'a'), "audio/wav");
+            return;
         }
+        // No length announced: the cap applies while reading.
+        res.set_chunked_content_provider("audio/wav", [size](std::size_t offset, httplib::DataSink& sink) {
+            const std::string block(std::min<std::size_t>(1000, size - offset), 'b');
+            if (block.empty())
+                sink.done();
+            return block.empty() || sink.write(block.data(), block.size());
+        });
     });
-    const AudioRelay relay = relayWithOrigin(upstream, 4096);
-    for (const char* path : { "/pronunciation/declared", "/pronunciation/streamed" }) {
-        const Reply reply = relay.fetch(QString::fromStdString(upstream.origin() + path));
-        EXPECT_EQ(reply.status, 502) << path;
-        EXPECT_EQ(error(reply), "The recording is larger than 4096 bytes.") << path;
+    const AudioRelay relay(ownOrigin(upstream.port()));
+    const std::pair<const char*, int> cases[] = {
+        { "/pronunciation/declared/4096", 200 },
+        { "/pronunciation/declared/4097", 502 },
+        { "/pronunciation/streamed/4096", 200 },
+        { "/pronunciation/streamed/4097", 502 },
+    };
+    for (const auto& [path, status] : cases) {
+        const Reply reply = fetch(relay, upstream.port(), path);
+        EXPECT_EQ(reply.status, status) << path;
+        EXPECT_EQ(status == 200 ? reply.body.size() : 0, status == 200 ? 4096 : 0) << path;
+        EXPECT_EQ(error(reply), status == 200 ? "" : "The recording is larger than 4096 bytes.") << path;
     }
-    EXPECT_EQ(relay.fetch(QString::fromStdString(upstream.origin() + "/pronunciation/fits")).status, 200)
-        << "exactly at the cap passes";
 }
 
-TEST(AudioRelay, GivesUpOnSlowUpstreamsAndRefusesPages)
+TEST(AudioRelay, SaysWhatWentWrongUpstream)
 {
     FakeHttpServer upstream([](const httplib::Request& req, httplib::Response& res) {
         if (req.path == "/pronunciation/slow")
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        if (req.path == "/pronunciation/page") {
+        if (req.path == "/pronunciation/page")
             res.set_content("<script>alert(1)</script>", "text/html");
-            return;
-        }
-        if (req.path == "/pronunciation/gone") {
+        else if (req.path == "/pronunciation/gone")
             res.status = 404;
-            return;
-        }
-        if (req.path == "/pronunciation/loop") {
-            res.set_redirect("/pronunciation/loop");
-            return;
-        }
-        res.set_content("RIFF", "audio/wav");
+        else
+            res.set_content("RIFF", "audio/wav");
     });
-    const AudioRelay relay = relayWithOrigin(upstream, 4096, std::chrono::milliseconds(400));
-    const auto at
-        = [&](const char* path) { return relay.fetch(QString::fromStdString(upstream.origin() + path)); };
-    EXPECT_EQ(at("/pronunciation/slow").status, 504);
-    EXPECT_EQ(at("/pronunciation/page").status, 502)
-        << "a page relayed here would run under this server's origin";
-    EXPECT_EQ(error(at("/pronunciation/gone")), "The recording's server answered HTTP 404.");
-    EXPECT_EQ(error(at("/pronunciation/loop")), "The recording's address redirects too often.");
-}
-
-TEST(AudioRelay, AcceptsOnlyListedHostsAtPublicAddresses)
-{
-    AudioRelay::Config config;
-    config.allowedHosts = { "audio.example", "8.8.8.8", "10.0.0.7" };
-    config.ownHost = "127.0.0.1";
-    config.ownPort = 47831;
-    const AudioRelay relay(config);
-    // Decided without any connection.
-    EXPECT_EQ(relay.check("https://8.8.8.8/a.mp3").kind, AudioRelay::Decision::Kind::Remote);
-    EXPECT_EQ(relay.check("https://8.8.8.8/a.mp3").connectTo, "8.8.8.8");
-    EXPECT_EQ(relay.check("http://127.0.0.1:47831/pronunciation/run?accent=uk").kind,
-        AudioRelay::Decision::Kind::Own);
-    EXPECT_EQ(relay.check("http://10.0.0.7/a.mp3").reason, "10.0.0.7 is a private address");
-    EXPECT_EQ(relay.check("http://127.0.0.1:47832/pronunciation/run").reason,
-        "127.0.0.1 is not a dictionary audio host of this server");
-    EXPECT_EQ(
-        relay.check("https://127.0.0.1:47831/pronunciation/run").kind, AudioRelay::Decision::Kind::Refused)
-        << "the own origin is plain http";
-    EXPECT_EQ(relay.check("http://8.8.8.8.evil.example/a.mp3").kind, AudioRelay::Decision::Kind::Refused);
-    EXPECT_TRUE(AudioRelay::isAudioType("audio/mpeg"));
-    EXPECT_TRUE(AudioRelay::isAudioType("Audio/Ogg; codecs=opus"));
-    EXPECT_FALSE(AudioRelay::isAudioType("text/html"));
-    EXPECT_FALSE(AudioRelay::isAudioType("image/svg+xml"));
+    AudioRelay::Config config = ownOrigin(upstream.port());
+    config.timeout = std::chrono::milliseconds(400);
+    ResettingServer resetting;
+    const std::tuple<int, const char*, int, const char*> cases[] = {
+        { upstream.port(), "/pronunciation/slow", 504, "The recording did not arrive in time." },
+        { resetting.port(), "/pronunciation/x", 502,
+            "The connection to 127.0.0.1 broke off before the recording arrived." },
+        // A page relayed here would run under this server's origin.
+        { upstream.port(), "/pronunciation/page", 502, "The address does not hold a recording." },
+        { upstream.port(), "/pronunciation/gone", 502, "The recording's server answered HTTP 404." },
+    };
+    for (const auto& [port, path, status, message] : cases) {
+        config.ownPort = port;
+        const Reply reply = fetch(AudioRelay(config), port, path);
+        EXPECT_EQ(reply.status, status) << path;
+        EXPECT_EQ(error(reply), message) << path;
+    }
 }

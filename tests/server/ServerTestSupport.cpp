@@ -4,8 +4,8 @@
 #include "Espeak.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,9 +50,8 @@ std::unique_ptr<RunningServer> startServer(ServerOptions options)
     running->server
         = std::make_unique<Server>(options, sharedWordNet(), sharedDictionaries(), Espeak::instance());
     QString error;
-    if (!running->server->bind(&error))
-        qFatal("test server did not bind: %s", qPrintable(error));
-    running->server->start();
+    if (!running->server->start(&error))
+        qFatal("test server did not start: %s", qPrintable(error));
     return running;
 }
 
@@ -92,38 +91,81 @@ std::vector<FakeHttpServer::Received> FakeHttpServer::received() const
     return m_received;
 }
 
-ConnectionProbe::ConnectionProbe(const std::string& host)
+namespace {
+
+// A listening socket on a loopback address, or -1.
+int listenOn(const std::string& host, int* port)
 {
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     sockaddr_in address {};
     address.sin_family = AF_INET;
     inet_pton(AF_INET, host.c_str(), &address.sin_addr);
     socklen_t length = sizeof address;
-    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_fd, 16) != 0
-        || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(m_fd);
-        m_fd = -1;
-        return;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd);
+        return -1;
     }
-    m_port = ntohs(address.sin_port);
+    *port = ntohs(address.sin_port);
+    return fd;
+}
+
+} // namespace
+
+ConnectionProbe::ConnectionProbe(const std::string& host)
+    : m_fd(listenOn(host, &m_port))
+{
 }
 
 ConnectionProbe::~ConnectionProbe()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    ::close(m_fd);
 }
 
 int ConnectionProbe::connections()
 {
     // The kernel completes the handshake without accept(), so a connection
     // that was made is waiting in the queue.
-    for (;;) {
-        const int client = ::accept(m_fd, nullptr, nullptr);
-        if (client < 0)
-            break;
+    for (int client; (client = ::accept(m_fd, nullptr, nullptr)) >= 0; ++m_count)
         ::close(client);
-        ++m_count;
-    }
     return m_count;
+}
+
+ResettingServer::ResettingServer()
+    : m_fd(listenOn("127.0.0.1", &m_port))
+    , m_thread([this] {
+        while (!m_stop) {
+            pollfd ready { m_fd, POLLIN, 0 };
+            if (::poll(&ready, 1, 50) != 1)
+                continue;
+            const int client = ::accept(m_fd, nullptr, nullptr);
+            char buffer[4096];
+            (void)::recv(client, buffer, sizeof buffer, 0);
+            // Closing with a zero linger time sends a reset, not an orderly end.
+            const linger reset { 1, 0 };
+            ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            ::close(client);
+        }
+    })
+{
+}
+
+ResettingServer::~ResettingServer()
+{
+    m_stop = true;
+    m_thread.join();
+    ::close(m_fd);
+}
+
+int connectTo(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
 }

@@ -58,6 +58,23 @@ private:
     std::vector<Received> m_received;
 };
 
+// A loopback server that resets every connection once the request arrives.
+class ResettingServer {
+public:
+    ResettingServer();
+    ~ResettingServer();
+    int port() const { return m_port; }
+
+private:
+    int m_port = -1;
+    int m_fd = -1;
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
+};
+
+// A blocking TCP connection to 127.0.0.1:port, or -1.
+int connectTo(int port);
+
 // A listening socket that only counts the TCP connections made to it, to
 // prove that a refused fetch never connected.
 class ConnectionProbe {
@@ -70,7 +87,7 @@ public:
     int connections();
 
 private:
-    int m_fd = -1;
     int m_port = -1;
+    int m_fd = -1;
     int m_count = 0;
 };
