@@ -634,7 +634,11 @@ void PopupView::invalidateStaleSizes() const
 
 void PopupView::hostIn(QWidget* window, bool translucent)
 {
-    window->setAttribute(Qt::WA_TranslucentBackground, translucent);
+    // The window always has an alpha channel: it is chosen once, when the
+    // native window is made, while a compositor may come and go later.
+    // Without one the card is painted opaque and the window is cut to its
+    // shape instead.
+    window->setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -644,11 +648,14 @@ void PopupView::hostIn(QWidget* window, bool translucent)
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->addWidget(this);
     m_host = window;
-    setTranslucent(translucent);
+    m_translucent = translucent;
+    updateHostMask();
 }
 
 void PopupView::setTranslucent(bool translucent)
 {
+    if (translucent == m_translucent)
+        return;
     m_translucent = translucent;
     updateHostMask();
     update();
@@ -665,9 +672,15 @@ void PopupView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(card, Appearance::material(palette(), m_translucent));
+    if (m_translucent) {
+        QPainterPath card;
+        card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+        painter.fillPath(card, Appearance::material(palette(), true));
+    } else {
+        // Every pixel opaque: the window's mask cuts the corners, and a
+        // half-transparent edge would show dark where nothing blends it.
+        painter.fillRect(rect(), Appearance::material(palette(), false));
+    }
 
     // The border lies inside the edge: a 1-pixel line centred half a pixel in.
     QPainterPath edge;

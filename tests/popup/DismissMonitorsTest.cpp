@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The popup's dismiss monitors against the run's X server: real clicks and
-// wheel steps anywhere on the screen, real key presses into our window.
+// wheel steps anywhere on the screen, real key presses.
 #include "DismissMonitors.h"
+#include "EscapeGrab.h"
+#include "GlobalPointerWatch.h"
 #include "PopupPanel.h"
+#include "X11TestTools.h"
 
 #include <QLabel>
-#include <QProcess>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -14,7 +17,7 @@ namespace {
 
 void xdotool(const QStringList& arguments)
 {
-    ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << arguments.join(' ').toStdString();
+    ASSERT_EQ(X11TestTools::run("xdotool", arguments).exitCode, 0) << arguments.join(' ').toStdString();
 }
 
 class DismissMonitorsTest : public ::testing::Test {
@@ -28,21 +31,23 @@ protected:
         panel.move(200, 200);
         panel.present(false);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-        monitors.install(handlers());
+        install(false);
     }
 
-    DismissMonitors::Handlers handlers()
+    void install(bool popupHasFocus)
     {
-        return { [this] { ++dismissals; },
-            [this] {
-                ++tabs;
-                return consumeTab;
-            } };
+        monitors.install({ [this] { ++dismissals; },
+                             [this] {
+                                 ++tabs;
+                                 return true;
+                             } },
+            popupHasFocus);
     }
 
     // Waits long enough for an event that should not come to have come.
     int dismissalsAfter(const QStringList& action)
     {
+        dismissals = 0;
         xdotool(action);
         (void)QTest::qWaitFor([&] { return dismissals > 0; }, 1000);
         QTest::qWait(50);
@@ -50,23 +55,27 @@ protected:
     }
 
     PopupPanel panel;
-    DismissMonitors monitors { &panel, GlobalPointerWatch::createForSession() };
+    std::unique_ptr<GlobalPointerWatch> watch = GlobalPointerWatch::createForSession();
+    std::unique_ptr<EscapeGrab> escape = EscapeGrab::createForSession();
+    DismissMonitors monitors { &panel, *watch, *escape };
     int dismissals = 0;
     int tabs = 0;
-    bool consumeTab = true;
 };
 
-TEST_F(DismissMonitorsTest, AClickOrWheelOutsideDismissesOneInsideDoesNot)
+TEST_F(DismissMonitorsTest, ClicksAndWheelStepsOutsideDismissThoseInsideDoNot)
 {
-    EXPECT_EQ(monitors.installedCount(), 3);
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "300", "300", "click", "1" }), 0) << "inside";
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "300", "300", "click", "5" }), 0) << "scroll inside";
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "4" }), 1) << "scroll outside";
-    dismissals = 0;
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "50", "50", "click", "3" }), 1) << "right click outside";
+    EXPECT_EQ(monitors.installedCount(), 4);
+    const std::pair<QStringList, int> cases[] = {
+        { { "mousemove", "300", "300", "click", "1" }, 0 },
+        { { "mousemove", "300", "300", "click", "5" }, 0 },
+        { { "mousemove", "900", "700", "click", "4" }, 1 },
+        { { "mousemove", "50", "50", "click", "3" }, 1 },
+    };
+    for (const auto& [action, expected] : cases)
+        EXPECT_EQ(dismissalsAfter(action), expected) << action.join(' ').toStdString();
 }
 
-TEST_F(DismissMonitorsTest, AClickIntoAnotherWindowOfTheProgramDismissesAndStillArrives)
+TEST_F(DismissMonitorsTest, AnyClickIntoAnotherWindowOfTheProgramDismissesAndStillArrives)
 {
     QPushButton other("settings");
     other.setGeometry(800, 100, 200, 200);
@@ -74,31 +83,63 @@ TEST_F(DismissMonitorsTest, AClickIntoAnotherWindowOfTheProgramDismissesAndStill
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
     int clicked = 0;
     QObject::connect(&other, &QPushButton::clicked, [&] { ++clicked; });
-    QTest::mouseClick(&other, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_GE(dismissals, 1);
+    for (const Qt::MouseButton button : { Qt::LeftButton, Qt::RightButton }) {
+        dismissals = 0;
+        QTest::mouseClick(&other, button, {}, QPoint(10, 10));
+        EXPECT_GE(dismissals, 1) << button;
+    }
     EXPECT_EQ(clicked, 1);
 }
 
-TEST_F(DismissMonitorsTest, EscapeDismissesAndTabGoesToTheOwner)
+TEST_F(DismissMonitorsTest, TheProgramsMenusArePartOfThePopup)
 {
-    QWidget* target = panel.content();
-    QTest::keyClick(target, Qt::Key_Tab);
+    QMenu menu;
+    int chosen = 0;
+    menu.addAction("Select All", [&] { ++chosen; });
+    menu.popup(QPoint(250, 250));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QPoint item = menu.actionGeometry(menu.actions().first()).center();
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, item);
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(dismissals, 0) << "a click in the menu is a click in the popup";
+
+    menu.popup(QPoint(250, 250));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    QTest::keyClick(&menu, Qt::Key_Escape);
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_EQ(dismissals, 0) << "Escape closes the menu only";
+}
+
+TEST_F(DismissMonitorsTest, WithoutTheFocusEscapeIsGrabbedUntilRemoved)
+{
+    auto helper = X11TestTools::helper({ "paste" });
+    X11TestTools::focus(helper->waitReady());
+    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1);
+    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1) << "again while still installed";
+    EXPECT_FALSE(helper->printed("escape"));
+
+    monitors.remove();
+    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 0);
+    EXPECT_TRUE(helper->waitPrinted("escape", 3000)) << "Escape belongs to the focused program again";
+
+    // A popup with the focus hears Escape and Tab itself.
+    install(true);
+    EXPECT_EQ(monitors.installedCount(), 3);
+    QTest::keyClick(panel.content(), Qt::Key_Tab);
     EXPECT_EQ(tabs, 1);
-    EXPECT_EQ(dismissals, 0);
-    QTest::keyClick(target, Qt::Key_Escape);
+    QTest::keyClick(panel.content(), Qt::Key_Escape);
     EXPECT_EQ(dismissals, 1);
 }
 
 TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemoveEndsEverything)
 {
-    monitors.install(handlers());
-    monitors.install(handlers());
-    EXPECT_EQ(monitors.installedCount(), 3);
+    install(false);
+    install(false);
+    EXPECT_EQ(monitors.installedCount(), 4);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 1) << "once, not thrice";
 
     monitors.remove();
     EXPECT_EQ(monitors.installedCount(), 0);
-    dismissals = 0;
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 0);
     QTest::keyClick(panel.content(), Qt::Key_Escape);
     EXPECT_EQ(dismissals, 0);
