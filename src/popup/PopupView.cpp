@@ -677,8 +677,9 @@ void PopupView::paintEvent(QPaintEvent*)
         card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
         painter.fillPath(card, Appearance::material(palette(), true));
     } else {
-        // Every pixel opaque: the window's mask cuts the corners, and a
-        // half-transparent edge would show dark where nothing blends it.
+        // Every pixel opaque and exactly the mask's shape: a half-transparent
+        // edge would show dark where nothing blends it.
+        painter.setClipRegion(cardRegion());
         painter.fillRect(rect(), Appearance::material(palette(), false));
     }
 
