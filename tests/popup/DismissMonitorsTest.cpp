@@ -91,23 +91,15 @@ TEST_F(DismissMonitorsTest, AnyClickIntoAnotherWindowOfTheProgramDismissesAndSti
     EXPECT_EQ(clicked, 1);
 }
 
-TEST_F(DismissMonitorsTest, TheProgramsMenusArePartOfThePopup)
+TEST_F(DismissMonitorsTest, EscapeInAnOpenMenuClosesTheMenuOnly)
 {
     QMenu menu;
-    int chosen = 0;
-    menu.addAction("Select All", [&] { ++chosen; });
-    menu.popup(QPoint(250, 250));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
-    const QPoint item = menu.actionGeometry(menu.actions().first()).center();
-    QTest::mouseClick(&menu, Qt::LeftButton, {}, item);
-    EXPECT_EQ(chosen, 1);
-    EXPECT_EQ(dismissals, 0) << "a click in the menu is a click in the popup";
-
+    menu.addAction("Select All");
     menu.popup(QPoint(250, 250));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
     QTest::keyClick(&menu, Qt::Key_Escape);
     EXPECT_FALSE(menu.isVisible());
-    EXPECT_EQ(dismissals, 0) << "Escape closes the menu only";
+    EXPECT_EQ(dismissals, 0);
 }
 
 TEST_F(DismissMonitorsTest, WithoutTheFocusEscapeIsGrabbedUntilRemoved)
@@ -115,7 +107,7 @@ TEST_F(DismissMonitorsTest, WithoutTheFocusEscapeIsGrabbedUntilRemoved)
     auto helper = X11TestTools::helper({ "paste" });
     X11TestTools::focus(helper->waitReady());
     EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1);
-    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1) << "again while still installed";
+    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1) << "the release of the first was seen";
     EXPECT_FALSE(helper->printed("escape"));
 
     monitors.remove();
