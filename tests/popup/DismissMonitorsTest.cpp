@@ -8,7 +8,6 @@
 #include "X11TestTools.h"
 
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -89,17 +88,6 @@ TEST_F(DismissMonitorsTest, AnyClickIntoAnotherWindowOfTheProgramDismissesAndSti
         EXPECT_GE(dismissals, 1) << button;
     }
     EXPECT_EQ(clicked, 1);
-}
-
-TEST_F(DismissMonitorsTest, EscapeInAnOpenMenuClosesTheMenuOnly)
-{
-    QMenu menu;
-    menu.addAction("Select All");
-    menu.popup(QPoint(250, 250));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
-    QTest::keyClick(&menu, Qt::Key_Escape);
-    EXPECT_FALSE(menu.isVisible());
-    EXPECT_EQ(dismissals, 0);
 }
 
 TEST_F(DismissMonitorsTest, WithoutTheFocusEscapeIsGrabbedUntilRemoved)

@@ -109,17 +109,17 @@ protected:
     PopupModel& model() { return controller->model(); }
     PopupPanel& panel() { return controller->panel(); }
 
-    bool waitLoaded(int ms = 5000)
+    bool waitLoaded()
     {
-        return QTest::qWaitFor([&] { return !model().isLoading(); }, ms);
+        return QTest::qWaitFor([&] { return !model().isLoading(); }, 5000);
     }
     bool waitShown()
     {
         return QTest::qWaitFor([&] { return panel().isVisible(); }, 3000);
     }
-    bool waitHidden(int ms = 2000)
+    bool waitHidden()
     {
-        return QTest::qWaitFor([&] { return !panel().isVisible(); }, ms);
+        return QTest::qWaitFor([&] { return !panel().isVisible(); }, 3000);
     }
 
     QList<QByteArray> paths() const
@@ -138,6 +138,11 @@ protected:
     void xdotool(const QStringList& arguments)
     {
         ASSERT_EQ(X11TestTools::run("xdotool", arguments).exitCode, 0) << arguments.join(' ').toStdString();
+    }
+
+    void clickAt(QPoint at, const char* button = "1")
+    {
+        xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", button });
     }
 
     QTemporaryDir dir;
@@ -181,45 +186,19 @@ TEST_F(PopupControllerTest, OneWordSendsTranslationAndLookupBeforeEitherIsAnswer
     ASSERT_TRUE(server.waitForRequests(2));
     // Two connections: either may arrive first.
     const auto& requests = server.requests();
-    const Request& translate = requests[0].path == "/translate" ? requests[0] : requests[1];
-    const Request& lookup = requests[0].path == "/translate" ? requests[1] : requests[0];
-    EXPECT_EQ(translate.path, "/translate");
-    EXPECT_EQ(lookup.path, "/lookup/hello");
-    EXPECT_EQ(lookup.query, "accent=us");
-    EXPECT_EQ(translate.json().value("target").toString(), "ru");
-    EXPECT_EQ(translate.json().value("text").toString(), "Hello ") << "sent as captured";
-    ASSERT_TRUE(waitShown());
-    EXPECT_TRUE(model().isLoading());
+    const int t = requests[0].path == "/translate" ? 0 : 1;
+    EXPECT_EQ(requests[t].json(), (QJsonObject { { "text", "Hello " }, { "target", "ru" } }))
+        << "as captured";
+    EXPECT_EQ(requests[1 - t].path + "?" + requests[1 - t].query, "/lookup/hello?accent=us");
 
     server.release();
     ASSERT_TRUE(waitLoaded());
-    ASSERT_TRUE(model().translation());
-    EXPECT_EQ(model().translation()->translated, "Hello  in ru");
-    ASSERT_TRUE(model().entry());
-    EXPECT_EQ(model().entry()->ipa, "/hello/");
-    EXPECT_FALSE(model().errorMessage());
-    EXPECT_EQ(panel().width(), 340);
+    EXPECT_EQ(model().translation().value().translated, "Hello  in ru");
+    EXPECT_EQ(model().entry().value().ipa, "/hello/");
 }
 
-TEST_F(PopupControllerTest, TwoWordsOnlyTranslateAndRefineIsNeverAWordLookup)
+TEST_F(PopupControllerTest, TheAnswerGrowsThePopupDownward)
 {
-    controller->show("two words", PopupMode::translate);
-    ASSERT_TRUE(waitLoaded());
-    EXPECT_FALSE(model().isWordMode());
-    EXPECT_EQ(paths(), QList<QByteArray> { "/translate" });
-
-    posted.clear();
-    controller->show("word", PopupMode::refine);
-    EXPECT_FALSE(model().isWordMode());
-    ASSERT_TRUE(waitLoaded());
-    EXPECT_TRUE(posted.isEmpty()) << "no translate notification for a rewrite";
-    EXPECT_EQ(paths().last(), "/refine");
-    EXPECT_TRUE(model().refined());
-}
-
-TEST_F(PopupControllerTest, TheAnswerGrowsThePopupDownwardAndKeepsItOnScreen)
-{
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     xdotool({ "mousemove", "600", "300" });
     controller->show("long answer", PopupMode::translate);
     ASSERT_TRUE(waitShown());
@@ -229,17 +208,6 @@ TEST_F(PopupControllerTest, TheAnswerGrowsThePopupDownwardAndKeepsItOnScreen)
     ASSERT_TRUE(waitLoaded());
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel().height() > loadingHeight; }, 2000));
     EXPECT_EQ(panel().pos(), corner) << "the top-left corner stays";
-
-    // Near the bottom the loading popup opens above the pointer; the grown
-    // one is pushed up to stay 8 above the bottom of the screen.
-    xdotool({ "mousemove", "600", QString::number(available.bottom() - 30) });
-    controller->show("long answer again", PopupMode::translate);
-    ASSERT_TRUE(waitShown());
-    ASSERT_TRUE(waitLoaded());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return panel().geometry().bottom() + 1 == available.y() + available.height() - 8; }, 2000))
-        << panel().geometry().y() << "+" << panel().height();
-    EXPECT_EQ(panel().x(), 580);
 }
 
 TEST_F(PopupControllerTest, AFailedTranslationShowsItsMessageBesideTheEntry)
@@ -262,10 +230,8 @@ TEST_F(PopupControllerTest, ASecondSelectionSupersedesTheFirstWhateverArrivesLat
     server.release();
     ASSERT_TRUE(waitLoaded());
     QTest::qWait(200);
-    ASSERT_TRUE(model().translation());
-    EXPECT_EQ(model().translation()->translated, "second selection in ru");
+    EXPECT_EQ(model().translation().value().translated, "second selection in ru");
     EXPECT_FALSE(model().errorMessage()) << "the cancelled load wrote its failure";
-    EXPECT_EQ(model().sourceText(), "second selection");
 }
 
 TEST_F(PopupControllerTest, QuickTranslateWaitsForThePauseAndFollowsTheField)
@@ -274,34 +240,27 @@ TEST_F(PopupControllerTest, QuickTranslateWaitsForThePauseAndFollowsTheField)
     EXPECT_EQ(posted, QStringList { PopupController::didOpenQuickTranslate });
     ASSERT_TRUE(waitShown());
     auto* field = child<QPlainTextEdit>("inputField");
-    ASSERT_NE(field, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 2000));
-    EXPECT_EQ(panel().width(), 380);
 
     // Real keystrokes into the focused popup, quicker than the pause.
     xdotool({ "type", "--delay", "60", "abc" });
     ASSERT_TRUE(server.waitForRequests(1));
     QTest::qWait(500);
     ASSERT_EQ(server.requests().size(), 1) << "one request for the whole burst";
-    EXPECT_EQ(server.requests()[0].json().value("text").toString(), "abc");
-    EXPECT_EQ(server.requests()[0].json().value("target").toString(), "en");
+    EXPECT_EQ(server.requests()[0].json(), (QJsonObject { { "text", "abc" }, { "target", "en" } }));
     ASSERT_TRUE(waitLoaded());
-    EXPECT_EQ(model().translation()->translated, "abc in en");
 
     // Tab switches to Russian and asks again.
     xdotool({ "key", "Tab" });
     ASSERT_TRUE(server.waitForRequests(2));
     EXPECT_EQ(server.requests()[1].json().value("target").toString(), "ru");
-    EXPECT_EQ(model().quickTarget(), "ru");
     EXPECT_EQ(field->toPlainText(), "abc") << "Tab is not typed into the field";
     ASSERT_TRUE(waitLoaded());
 
     // Clearing the field clears everything and asks nothing.
     field->selectAll();
     xdotool({ "key", "BackSpace" });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model().translation(); }, 2000));
-    EXPECT_FALSE(model().errorMessage());
-    EXPECT_FALSE(model().isLoading());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model().translation() && !model().isLoading(); }, 2000));
     QTest::qWait(500);
     EXPECT_EQ(server.requests().size(), 2);
 
@@ -353,20 +312,15 @@ TEST_F(PopupControllerTest, AutoPlayFetchesTheRecordingOnceThroughTheRelay)
     EXPECT_FLOAT_EQ(controller->player()->audioOutput()->volume(), 0.25f);
 }
 
-TEST_F(PopupControllerTest, CopyPutsTheTextOnTheClipboardAndCloses)
+TEST_F(PopupControllerTest, CopyAndReplaceWriteTheClipboardCloseAndReplacePastes)
 {
-    controller->show("two words", PopupMode::translate);
+    controller->show("two words", PopupMode::refine);
     ASSERT_TRUE(waitShown());
-    posted.clear();
     controller->view().onCopy("copied text");
     EXPECT_TRUE(waitHidden());
-    EXPECT_EQ(dismissals, 1);
     EXPECT_EQ(X11TestTools::run("xclip", { "-o", "-selection", "clipboard" }).output, "copied text");
-    EXPECT_TRUE(posted.isEmpty());
-}
+    EXPECT_TRUE(posted.isEmpty()) << "no notification for a rewrite or a copy";
 
-TEST_F(PopupControllerTest, ReplacePastesTheVariantIntoTheFocusedApplication)
-{
     auto helper = X11TestTools::helper({ "paste" });
     X11TestTools::focus(helper->waitReady());
     controller->show("draft", PopupMode::refine);
@@ -374,12 +328,9 @@ TEST_F(PopupControllerTest, ReplacePastesTheVariantIntoTheFocusedApplication)
     ASSERT_TRUE(waitShown());
     QTest::qWait(100);
     auto* row = child<QWidget>("variantRow");
-    ASSERT_NE(row, nullptr);
-    // A real click on the row: the popup must not take the focus.
-    const QPoint centre = row->mapToGlobal(row->rect().center());
-    xdotool({ "mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1" });
+    clickAt(row->mapToGlobal(row->rect().center())); // the popup must not take the focus
     ASSERT_TRUE(waitHidden());
-    EXPECT_EQ(dismissals, 1);
+    EXPECT_EQ(dismissals, 2);
     EXPECT_EQ(posted, QStringList { PopupController::didReplaceRefined });
     EXPECT_TRUE(helper->waitPrinted("text first variant", 3000));
 }
@@ -417,8 +368,7 @@ TEST_F(PopupControllerTest, TheInputFieldsContextMenuKeepsThePopupOpen)
     auto* field = child<QPlainTextEdit>("inputField");
     ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 2000));
     model().setSourceText("some words");
-    const QPoint at = field->mapToGlobal(field->rect().center());
-    xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", "3" });
+    clickAt(field->mapToGlobal(field->rect().center()), "3");
     QMenu* menu = nullptr;
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }));
@@ -428,9 +378,14 @@ TEST_F(PopupControllerTest, TheInputFieldsContextMenuKeepsThePopupOpen)
         if (action->text().contains("Select All"))
             selectAll = action;
     ASSERT_NE(selectAll, nullptr);
-    const QPoint item = menu->mapToGlobal(menu->actionGeometry(selectAll).center());
-    xdotool({ "mousemove", QString::number(item.x()), QString::number(item.y()), "click", "1" });
+    clickAt(menu->mapToGlobal(menu->actionGeometry(selectAll).center()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return field->textCursor().selectedText() == "some words"; }));
+
+    // Escape in an open menu closes the menu only.
+    clickAt(field->mapToGlobal(field->rect().center()), "3");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget(); }));
+    xdotool({ "key", "Escape" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !QApplication::activePopupWidget(); }));
     QTest::qWait(200);
     EXPECT_TRUE(panel().isVisible());
     EXPECT_EQ(dismissals, 0);
@@ -461,8 +416,7 @@ TEST_F(PopupControllerTest, ASelectionPopupLeavesTheActiveWindowActiveEvenWhenCl
     controller->show("two words", PopupMode::translate);
     ASSERT_TRUE(waitShown());
     ASSERT_TRUE(waitLoaded());
-    const QPoint inside = panel().frameGeometry().center();
-    xdotool({ "mousemove", QString::number(inside.x()), QString::number(inside.y()), "click", "1" });
+    clickAt(panel().frameGeometry().center());
     QTest::qWait(300);
     for (const char* query : { "getactivewindow", "getwindowfocus" })
         EXPECT_EQ(X11TestTools::run("xdotool", { query }).output.trimmed(), window.toUtf8()) << query;
