@@ -6,10 +6,7 @@
 namespace {
 
 const QString LS = QString(QChar(0x2028));
-const QString PS = QString(QChar(0x2029));
-const QString NEL = QString(QChar(0x85));
 const QString NBSP = QString(QChar(0xA0));
-const QString IDEOGRAPHIC_SPACE = QString(QChar(0x3000));
 
 TEST(PopupModelTest, VariantsAreSplitTrimmedAndBlanksDropped)
 {
@@ -24,10 +21,10 @@ TEST(PopupModelTest, VariantsAreSplitTrimmedAndBlanksDropped)
         { " \t\r\n " + NBSP + LS, {} },
         { "---\n---", {} },
         { "1---2---3---4---5", { "1", "2", "3", "4", "5" } },
-        { "one" + LS + "two" + PS + "three" + NEL + "four", { "one", "two", "three", "four" } },
+        { "one" + LS + "two" + QChar(0x2029) + "three" + QChar(0x85) + "four",
+            { "one", "two", "three", "four" } },
         { "a\vb\fc\r\nd", { "a", "b", "c", "d" } },
-        { NBSP + IDEOGRAPHIC_SPACE + "a" + NBSP + "\n---\n" + QChar(0x2003) + "b" + QChar(0x202F),
-            { "a", "b" } },
+        { NBSP + QChar(0x3000) + "a" + NBSP + "\n---\n" + QChar(0x2003) + "b" + QChar(0x202F), { "a", "b" } },
         { "a b" + NBSP + "c", { "a b" + NBSP + "c" } },
         { QString(QChar(0x1F)) + "a" + QChar(0x200B), { QString(QChar(0x1F)) + "a" + QChar(0x200B) } },
         { QString::fromUtf8("😀\n---\n😀 b"), { QString::fromUtf8("😀"), QString::fromUtf8("😀 b") } },

@@ -14,9 +14,7 @@
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QTest>
-#include <QUrl>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -58,12 +56,6 @@ protected:
         window->move(100, 100);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
-
-    void fit()
-    {
-        window->resize(view->fittingSize());
-        QCoreApplication::processEvents();
     }
 
     template <typename T = QWidget> T* child(const char* name) const
@@ -192,7 +184,6 @@ TEST_F(PopupViewTest, ButtonsCallBackWithTheirArguments)
     EXPECT_EQ(copied, QStringList { QStringLiteral("cat") });
     EXPECT_EQ(played, 2);
     EXPECT_EQ(toggled, 1);
-    EXPECT_TRUE(replaced.isEmpty());
 }
 
 TEST_F(PopupViewTest, WidthIsFixedByModeAndHeightShowsAllOfTheText)
@@ -227,7 +218,6 @@ TEST_F(PopupViewTest, AnOpaqueCardCutsTheWindowToItsRoundedShape)
     showWindow();
     const QRegion mask = window->mask();
     EXPECT_FALSE(mask.contains(QPoint(0, 0)));
-    EXPECT_FALSE(mask.contains(QPoint(view->width() - 1, view->height() - 1)));
     EXPECT_TRUE(mask.contains(QPoint(PopupView::cornerRadius, 1)));
     const QImage image = view->grab().toImage();
     EXPECT_EQ(qAlpha(image.pixel(view->width() / 2, 0)), 255) << "opaque up to the edge";
@@ -245,8 +235,6 @@ TEST_F(PopupViewTest, QuickResultShowsTranslationFirstThenErrorThenPlaceholder)
     model.setTranslation(translationOf(QStringLiteral("кошка"), QStringLiteral("cat")));
     EXPECT_FALSE(shown("quickError")) << "a translation hides the error";
     EXPECT_EQ(text("quickTranslation"), QStringLiteral("cat"));
-    EXPECT_FALSE(shown("quickTranscription"));
-    EXPECT_FALSE(shown("quickDefinition"));
     model.setEntry(fullEntry());
     EXPECT_EQ(text("quickTranscription"), QStringLiteral("rʌn"));
     EXPECT_EQ(text("quickDefinition"), QStringLiteral("to move fast on foot"));
@@ -295,7 +283,6 @@ TEST(InputReporter, ReportsEachTurnsLastChangeWhileQuickTranslateIsShown)
     model.setSourceText(QStringLiteral("a"));
     model.setSourceText(QStringLiteral("ab"));
     EXPECT_TRUE(seen.isEmpty()) << "not inline";
-    settle();
     model.setSourceText(QStringLiteral("ab"));
     settle();
     EXPECT_EQ(seen, QStringList { "ab" }) << "once per turn, the last value; an equal one is no change";
@@ -312,55 +299,22 @@ TEST(InputReporter, ReportsEachTurnsLastChangeWhileQuickTranslateIsShown)
     EXPECT_EQ(seen.size(), 2) << "a selection popup replacing quick translate is no input";
 }
 
-TEST_F(PopupViewTest, ReturnInsertsNothingButShiftReturnBreaksTheLine)
-{
-    openQuickTranslate();
-    showWindow();
-    auto* input = child<QuickInputField>("inputField");
-    input->setFocus();
-    QTest::keyClicks(input, QStringLiteral("a"));
-    QTest::keyClick(input, Qt::Key_Return);
-    QTest::keyClick(input, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(input, QStringLiteral("b"));
-    EXPECT_EQ(model.sourceText(), QStringLiteral("a\nb"));
-}
-
 TEST_F(PopupViewTest, InputGrowsToFourLinesThenScrolls)
 {
     openQuickTranslate();
     showWindow();
     auto* input = child<QuickInputField>("inputField");
-    const int oneLine = input->height();
-    model.setSourceText(QStringLiteral("one\ntwo"));
-    fit();
-    const int twoLines = input->height();
-    EXPECT_GT(twoLines, oneLine + oneLine / 2);
-
-    model.setSourceText(QStringLiteral("one\ntwo\nthree\nfour"));
-    fit();
-    const int fourLines = input->height();
-    EXPECT_GT(fourLines, twoLines + oneLine);
-    EXPECT_EQ(input->verticalScrollBar()->maximum(), 0);
-
-    model.setSourceText(QStringLiteral("word ").repeated(200));
-    fit();
-    EXPECT_EQ(input->height(), fourLines) << "wrapped lines count too, up to four";
-    EXPECT_GT(input->verticalScrollBar()->maximum(), 0) << "the rest scrolls";
-}
-
-TEST_F(PopupViewTest, EachOpeningFocusesTheFieldOneTurnLater)
-{
-    openQuickTranslate();
-    showWindow();
-    window->activateWindow();
-    auto* input = child<QuickInputField>("inputField");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); }));
-
-    input->clearFocus();
-    openQuickTranslate();
-    EXPECT_FALSE(input->hasFocus()) << "not inline";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); }));
-    EXPECT_TRUE(view->inputFocused());
+    const int line = input->height();
+    // Wrapped lines count too; beyond four the rest scrolls.
+    const std::tuple<QString, int, bool> cases[] = { { "one\ntwo", 2, false },
+        { "one\ntwo\nthree\nfour", 4, false }, { QStringLiteral("word ").repeated(200), 4, true } };
+    for (const auto& [text, lines, scrolls] : cases) {
+        model.setSourceText(text);
+        window->resize(view->fittingSize());
+        QCoreApplication::processEvents();
+        EXPECT_NEAR(input->height(), lines * line, line / 2) << lines;
+        EXPECT_EQ(input->verticalScrollBar()->maximum() > 0, scrolls) << lines;
+    }
 }
 
 class VariantRowTest : public PopupViewFixture {
@@ -372,32 +326,19 @@ protected:
         model.setRefined(QStringLiteral("first variant\n---\nsecond variant\nover two lines\n---\nthird"));
         model.setIsLoading(false);
         showWindow();
-        QCursor::setPos(0, 0);
-        ASSERT_TRUE(QTest::qWaitFor([] { return !QGuiApplication::overrideCursor(); }));
     }
 
-    RefinedVariantRow* row(int index)
-    {
-        QList<RefinedVariantRow*> rows;
-        for (RefinedVariantRow* candidate : view->findChildren<RefinedVariantRow*>()) {
-            if (!candidate->isHidden())
-                rows << candidate;
-        }
-        return index < rows.size() ? rows[index] : nullptr;
-    }
-
+    RefinedVariantRow* row(int index) { return view->findChildren<RefinedVariantRow*>().value(index); }
     // Moves the real pointer, so the X server reports entering and leaving.
     static void pointAt(QWidget* widget, QPoint at) { QCursor::setPos(widget->mapToGlobal(at)); }
-
     bool hover(RefinedVariantRow* target)
     {
         pointAt(target, QPoint(target->width() / 4, target->height() / 2));
         return QTest::qWaitFor([target] { return target->isHovering(); });
     }
-
     static MiniActionButton* button(RefinedVariantRow* target, const char* name)
     {
-        return target->findChild<MiniActionButton*>(QString::fromLatin1(name));
+        return target->findChild<MiniActionButton*>(QLatin1String(name));
     }
 };
 
@@ -432,10 +373,9 @@ TEST_F(VariantRowTest, HoverShowsTheToolbarAtTheTopRightWithOneHandCursor)
     const QPoint corner = toolbar->geometry().topLeft() + QPoint(2, toolbar->height() / 2);
     EXPECT_NE(shot.pixel(corner), shot.pixel(4, second->height() - 4));
 
-    // Over the toolbar the row stays hovered; the button highlights itself.
-    MiniActionButton* copy = button(second, "copyButton");
-    pointAt(copy, copy->rect().center());
-    EXPECT_TRUE(QTest::qWaitFor([copy] { return copy->isHovering(); }));
+    // Over the toolbar the row stays hovered.
+    pointAt(button(second, "copyButton"), QPoint(2, 2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button(second, "copyButton")->isHovering(); }));
     EXPECT_TRUE(second->isHovering());
     ASSERT_TRUE(QGuiApplication::overrideCursor());
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
@@ -446,15 +386,10 @@ TEST_F(VariantRowTest, HoverShowsTheToolbarAtTheTopRightWithOneHandCursor)
     EXPECT_FALSE(QGuiApplication::overrideCursor()) << "one hand pushed, one popped";
 }
 
-TEST_F(VariantRowTest, ClosingOrReplacingTheRowsUnderThePointerRestoresTheCursor)
+TEST_F(VariantRowTest, ReplacingTheRowUnderThePointerRestoresTheCursor)
 {
-    ASSERT_TRUE(hover(row(1)));
-    window->hide();
-    EXPECT_FALSE(QGuiApplication::overrideCursor());
-
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     ASSERT_TRUE(hover(row(0)));
+    ASSERT_TRUE(QGuiApplication::overrideCursor());
     model.setRefined(QStringLiteral("new"));
     EXPECT_FALSE(QGuiApplication::overrideCursor());
 }
