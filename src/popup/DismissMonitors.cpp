@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "DismissMonitors.h"
 
+#include "EscapeGrab.h"
+#include "GlobalPointerWatch.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
-DismissMonitors::DismissMonitors(QWidget* panel, std::unique_ptr<GlobalPointerWatch> watch)
+DismissMonitors::DismissMonitors(QWidget* panel, GlobalPointerWatch& watch, EscapeGrab& escape)
     : m_panel(panel)
-    , m_watch(std::move(watch))
+    , m_watch(watch)
+    , m_escape(escape)
 {
 }
 
@@ -17,19 +21,23 @@ DismissMonitors::~DismissMonitors()
     remove();
 }
 
-void DismissMonitors::install(Handlers handlers)
+void DismissMonitors::install(Handlers handlers, bool popupHasFocus)
 {
     remove();
     m_handlers = std::move(handlers);
     QPointer<DismissMonitors> self(this);
-    m_globalInstalled = m_watch->start([self](QPoint at) {
+    m_globalInstalled = m_watch.start([self](QPoint at) {
         // Clicks and scrolling in the popup are its own; in the program's
         // other windows the local filter decides.
-        if (self && !QApplication::topLevelAt(at) && self->m_handlers.dismiss) {
-            auto dismiss = self->m_handlers.dismiss;
-            dismiss();
-        }
+        if (self && !QApplication::topLevelAt(at))
+            self->dismiss();
     });
+    if (!popupHasFocus) {
+        m_escapeGrabbed = m_escape.grab([self] {
+            if (self)
+                self->dismiss();
+        });
+    }
     qApp->installEventFilter(this);
     m_localInstalled = true;
 }
@@ -37,16 +45,31 @@ void DismissMonitors::install(Handlers handlers)
 void DismissMonitors::remove()
 {
     if (m_globalInstalled)
-        m_watch->stop();
+        m_watch.stop();
+    if (m_escapeGrabbed)
+        m_escape.release();
     if (m_localInstalled)
         qApp->removeEventFilter(this);
-    m_globalInstalled = m_localInstalled = false;
+    m_globalInstalled = m_escapeGrabbed = m_localInstalled = false;
     m_handlers = {};
 }
 
 int DismissMonitors::installedCount() const
 {
-    return (m_globalInstalled ? 1 : 0) + (m_localInstalled ? 2 : 0);
+    return (m_globalInstalled ? 1 : 0) + (m_escapeGrabbed ? 1 : 0) + (m_localInstalled ? 2 : 0);
+}
+
+void DismissMonitors::dismiss()
+{
+    // A copy: dismissing removes the monitors, which drops the handlers.
+    if (auto dismiss = m_handlers.dismiss)
+        dismiss();
+}
+
+bool DismissMonitors::isPartOfPopup(const QWidget* widget) const
+{
+    const QWidget* window = widget->window();
+    return window == m_panel || window->windowType() == Qt::Popup;
 }
 
 bool DismissMonitors::eventFilter(QObject* watched, QEvent* event)
@@ -55,18 +78,18 @@ bool DismissMonitors::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
+        // The click still reaches the other window.
         if ((mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton) && widget
-            && widget->window() != m_panel && m_handlers.dismiss) {
-            // The click still reaches the other window.
-            auto dismiss = m_handlers.dismiss;
+            && !isPartOfPopup(widget))
             dismiss();
-        }
         return false;
     }
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // An open menu takes its own keys: Escape closes the menu only.
+        if (QApplication::activePopupWidget())
+            return false;
         if (key->key() == Qt::Key_Escape && m_handlers.dismiss) {
-            auto dismiss = m_handlers.dismiss;
             dismiss();
             return true;
         }

@@ -2,6 +2,8 @@
 #include "PopupController.h"
 
 #include "Clipboard.h"
+#include "EscapeGrab.h"
+#include "GlobalPointerWatch.h"
 #include "KeystrokeSender.h"
 #include "NotificationCenter.h"
 #include "PopupGeometry.h"
@@ -26,7 +28,25 @@ void post(const QString& name)
     NotificationCenter::defaultCenter().post(name);
 }
 
+// The given service, or one of the session's kept in `own`.
+template <typename T> T& givenOrOwn(T* given, std::unique_ptr<T>& own)
+{
+    if (given)
+        return *given;
+    own = T::createForSession();
+    return *own;
+}
+
 } // namespace
+
+// The services the controller had to create for itself.
+struct PopupController::OwnServices {
+    std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<KeystrokeSender> keystrokes;
+    std::unique_ptr<GlobalPointerWatch> pointerWatch;
+    std::unique_ptr<EscapeGrab> escapeGrab;
+    std::unique_ptr<TranslucencySupport> translucency;
+};
 
 PopupController::PopupController()
     : PopupController(Services {})
@@ -34,10 +54,15 @@ PopupController::PopupController()
 }
 
 PopupController::PopupController(Services services)
-    : m_settings(services.settings ? *services.settings : AppSettings::shared())
+    : m_own(std::make_unique<OwnServices>())
+    , m_settings(services.settings ? *services.settings : AppSettings::shared())
     , m_client(std::move(services.client))
+    , m_clipboard(givenOrOwn(services.clipboard, m_own->clipboard))
+    , m_keystrokes(givenOrOwn(services.keystrokes, m_own->keystrokes))
+    , m_translucency(givenOrOwn(services.translucency, m_own->translucency))
     , m_model(new PopupModel(this))
-    , m_dismissMonitors(&m_panel, GlobalPointerWatch::createForSession())
+    , m_dismissMonitors(&m_panel, givenOrOwn(services.pointerWatch, m_own->pointerWatch),
+          givenOrOwn(services.escapeGrab, m_own->escapeGrab))
 {
     // Every callback reaches the controller through a weak reference.
     QPointer<PopupController> self(this);
@@ -63,7 +88,7 @@ PopupController::PopupController(Services services)
             if (self)
                 self->toggleQuickTarget();
         });
-    m_view->hostIn(&m_panel, TranslucencySupport::createForSession()->isAvailable());
+    m_view->hostIn(&m_panel, m_translucency.isAvailable());
     m_panel.setContent(m_view);
     connect(
         &m_panel, &PopupPanel::resized, this, &PopupController::clampToVisibleFrame, Qt::QueuedConnection);
@@ -104,12 +129,7 @@ void PopupController::show(const QString& text, PopupMode mode)
     }
 
     // After the current event, so the view already shows the reset model.
-    QTimer::singleShot(0, this, [this] {
-        fit();
-        positionNearMouse();
-        m_panel.present(false);
-        installDismissMonitors();
-    });
+    QTimer::singleShot(0, this, [this] { present(false); });
 
     const std::shared_ptr<Cancellation> token = startLoad();
     if (mode == PopupMode::translate)
@@ -127,12 +147,16 @@ void PopupController::showQuickTranslate()
     m_model->setFocusToken(m_model->focusToken() + 1);
     post(didOpenQuickTranslate);
 
-    QTimer::singleShot(0, this, [this] {
-        fit();
-        positionNearMouse();
-        m_panel.present(true);
-        installDismissMonitors();
-    });
+    QTimer::singleShot(0, this, [this] { present(true); });
+}
+
+void PopupController::present(bool takeFocus)
+{
+    m_view->setTranslucent(m_translucency.isAvailable());
+    fit();
+    positionNearMouse();
+    m_panel.present(takeFocus);
+    installDismissMonitors();
 }
 
 std::shared_ptr<Cancellation> PopupController::startLoad()
@@ -296,7 +320,7 @@ void PopupController::playAudio()
 
 void PopupController::copy(const QString& text)
 {
-    Clipboard::shared().setText(text);
+    m_clipboard.setText(text);
     dismiss();
 }
 
@@ -304,13 +328,13 @@ void PopupController::replaceSelection(const QString& text)
 {
     // The clipboard keeps the variant afterwards; the earlier contents are
     // not restored.
-    Clipboard::shared().setText(text);
+    m_clipboard.setText(text);
     post(didReplaceRefined);
     dismiss();
     // Sent to whichever window has the focus: the popup never took it, so
     // that is the application the selection came from. The sender itself
     // waits until no key is held.
-    QTimer::singleShot(pasteDelay, this, [] { KeystrokeSender::shared().sendPaste([](bool) {}); });
+    QTimer::singleShot(pasteDelay, this, [this] { m_keystrokes.sendPaste([](bool) {}); });
 }
 
 void PopupController::dismiss()
@@ -319,7 +343,10 @@ void PopupController::dismiss()
     if (m_player)
         m_player->pause();
     removeDismissMonitors();
+    const bool wasOpen = m_panel.isVisible();
     m_panel.hide();
+    if (wasOpen)
+        emit dismissed();
 }
 
 // ---- Window -----------------------------------------------------------------
@@ -375,17 +402,18 @@ void PopupController::installDismissMonitors()
 {
     QPointer<PopupController> self(this);
     m_dismissMonitors.install({
-        [self] {
-            if (self)
-                self->dismiss();
-        },
-        [self] {
-            if (!self || self->m_model->mode() != PopupMode::quickTranslate)
-                return false;
-            self->toggleQuickTarget();
-            return true;
-        },
-    });
+                                  [self] {
+                                      if (self)
+                                          self->dismiss();
+                                  },
+                                  [self] {
+                                      if (!self || self->m_model->mode() != PopupMode::quickTranslate)
+                                          return false;
+                                      self->toggleQuickTarget();
+                                      return true;
+                                  },
+                              },
+        m_model->mode() == PopupMode::quickTranslate);
 }
 
 void PopupController::removeDismissMonitors()

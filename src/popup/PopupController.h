@@ -14,7 +14,12 @@
 #include <memory>
 #include <optional>
 
+class Clipboard;
+class EscapeGrab;
+class GlobalPointerWatch;
+class KeystrokeSender;
 class PopupView;
+class TranslucencySupport;
 class QAudioOutput;
 class QMediaPlayer;
 
@@ -34,11 +39,20 @@ public:
     static constexpr std::chrono::milliseconds pasteDelay { 150 };
     static constexpr std::chrono::milliseconds quickTranslatePause { 350 };
 
-    // What the controller works with besides the session's own services
-    // (clipboard, keystrokes, pointer watch); tests give their own.
+    // What the controller works with. The application creates the
+    // platform services once and hands them to whoever needs them; each one
+    // left null is created for this controller alone from the session.
+    // Those given must outlive the controller.
     struct Services {
         AppSettings* settings = nullptr; // the shared settings when null
         LookupClient client = LookupClient();
+        Clipboard* clipboard = nullptr;
+        KeystrokeSender* keystrokes = nullptr;
+        GlobalPointerWatch* pointerWatch = nullptr;
+        EscapeGrab* escapeGrab = nullptr;
+        // Asked every time a popup is shown: a compositor may start or stop
+        // while the program runs.
+        TranslucencySupport* translucency = nullptr;
     };
 
     PopupController();
@@ -62,7 +76,14 @@ public:
     const DismissMonitors& dismissMonitors() const { return m_dismissMonitors; }
     QMediaPlayer* player() const { return m_player; }
 
+signals:
+    // The open popup was closed: by a click elsewhere, Escape, a copy or a
+    // replacement.
+    void dismissed();
+
 private:
+    struct OwnServices;
+
     QCoro::Task<> load(QString text, std::optional<QString> word, std::shared_ptr<Cancellation> token);
     QCoro::Task<> loadRefinement(QString text, std::shared_ptr<Cancellation> token);
     QCoro::Task<> waitThenTranslate(QString text, std::shared_ptr<Cancellation> token);
@@ -82,11 +103,16 @@ private:
     void clampToVisibleFrame();
     std::optional<QRect> availableArea() const;
     void resizeToFitContent();
+    void present(bool takeFocus);
     void installDismissMonitors();
     void removeDismissMonitors();
 
+    std::unique_ptr<OwnServices> m_own;
     AppSettings& m_settings;
     LookupClient m_client;
+    Clipboard& m_clipboard;
+    KeystrokeSender& m_keystrokes;
+    TranslucencySupport& m_translucency;
     PopupPanel m_panel;
     PopupModel* m_model;
     PopupView* m_view;

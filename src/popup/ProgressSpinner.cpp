@@ -30,26 +30,46 @@ QSize ProgressSpinner::sizeHint() const
 
 void ProgressSpinner::paintEvent(QPaintEvent*)
 {
+    // Every frame is drawn once into a strip and then only copied: the
+    // spinner runs while an answer is awaited, and a frame being drawn when
+    // the answer arrives delays it.
+    const QColor color = Appearance::foreground(Appearance::Emphasis::primary, palette());
+    const qreal ratio = devicePixelRatioF();
+    const int side = std::min(width(), height());
+    if (m_frames.isNull() || m_framesColor != color || m_frames.devicePixelRatio() != ratio
+        || m_frames.deviceIndependentSize().height() != side)
+        renderFrames(side, color, ratio);
     QPainter painter(this);
+    const QPointF at((width() - side) / 2.0, (height() - side) / 2.0);
+    painter.drawPixmap(at, m_frames, QRectF(m_phase * side * ratio, 0, side * ratio, side * ratio));
+}
+
+void ProgressSpinner::renderFrames(int side, const QColor& color, qreal ratio)
+{
+    m_frames = QPixmap(QSize(side * kSpokes, side) * ratio);
+    m_frames.setDevicePixelRatio(ratio);
+    m_frames.fill(Qt::transparent);
+    m_framesColor = color;
+    QPainter painter(&m_frames);
     painter.setRenderHint(QPainter::Antialiasing);
-    const qreal side = std::min(width(), height());
     const qreal outer = side / 2.0;
     const qreal inner = outer * 0.45;
-    QPen pen(Appearance::foreground(Appearance::Emphasis::primary, palette()));
+    QPen pen(color);
     pen.setWidthF(std::max(1.2, side / 9.0));
     pen.setCapStyle(Qt::RoundCap);
-    painter.translate(width() / 2.0, height() / 2.0);
-    for (int i = 0; i < kSpokes; ++i) {
-        // The spoke at the phase is darkest; the ones behind it fade out.
-        const int age = (m_phase - i + kSpokes) % kSpokes;
-        QColor color = pen.color();
-        color.setAlphaF(0.85 - 0.65 * age / (kSpokes - 1));
-        pen.setColor(color);
-        painter.setPen(pen);
-        painter.save();
-        painter.rotate(360.0 * i / kSpokes);
-        painter.drawLine(QPointF(0, -inner), QPointF(0, -outer + pen.widthF() / 2));
-        painter.restore();
+    for (int phase = 0; phase < kSpokes; ++phase) {
+        painter.resetTransform();
+        painter.translate(phase * side + outer, outer);
+        for (int i = 0; i < kSpokes; ++i) {
+            // The spoke at the phase is darkest; the ones behind it fade out.
+            const int age = (phase - i + kSpokes) % kSpokes;
+            QColor spoke = color;
+            spoke.setAlphaF(0.85 - 0.65 * age / (kSpokes - 1));
+            pen.setColor(spoke);
+            painter.setPen(pen);
+            painter.drawLine(QPointF(0, -inner), QPointF(0, -outer + pen.widthF() / 2));
+            painter.rotate(360.0 / kSpokes);
+        }
     }
 }
 

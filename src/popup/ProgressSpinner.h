@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QPixmap>
 #include <QWidget>
 
 // An indeterminate circular progress indicator: a ring of spokes whose
@@ -23,7 +24,11 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void renderFrames(int side, const QColor& color, qreal ratio);
+
     ControlSize m_size;
+    QPixmap m_frames; // every phase, side by side
+    QColor m_framesColor;
     QBasicTimer m_timer;
     int m_phase = 0;
 };

@@ -1,21 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The popup's dismiss monitors against the run's X server: real clicks and
-// wheel steps anywhere on the screen, real key presses into our window.
+// wheel steps anywhere on the screen, real key presses.
 #include "DismissMonitors.h"
+#include "EscapeGrab.h"
+#include "GlobalPointerWatch.h"
 #include "PopupPanel.h"
+#include "X11TestTools.h"
 
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-void xdotool(const QStringList& arguments)
-{
-    ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << arguments.join(' ').toStdString();
-}
 
 class DismissMonitorsTest : public ::testing::Test {
 protected:
@@ -28,45 +25,46 @@ protected:
         panel.move(200, 200);
         panel.present(false);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-        monitors.install(handlers());
+        install(false);
     }
 
-    DismissMonitors::Handlers handlers()
+    void install(bool popupHasFocus)
     {
-        return { [this] { ++dismissals; },
-            [this] {
-                ++tabs;
-                return consumeTab;
-            } };
+        monitors.install({ [this] { ++dismissals; }, [this] { return ++tabs > 0; } }, popupHasFocus);
     }
 
     // Waits long enough for an event that should not come to have come.
     int dismissalsAfter(const QStringList& action)
     {
-        xdotool(action);
+        dismissals = 0;
+        EXPECT_EQ(X11TestTools::run("xdotool", action).exitCode, 0);
         (void)QTest::qWaitFor([&] { return dismissals > 0; }, 1000);
         QTest::qWait(50);
         return dismissals;
     }
 
     PopupPanel panel;
-    DismissMonitors monitors { &panel, GlobalPointerWatch::createForSession() };
+    std::unique_ptr<GlobalPointerWatch> watch = GlobalPointerWatch::createForSession();
+    std::unique_ptr<EscapeGrab> escape = EscapeGrab::createForSession();
+    DismissMonitors monitors { &panel, *watch, *escape };
     int dismissals = 0;
     int tabs = 0;
-    bool consumeTab = true;
 };
 
-TEST_F(DismissMonitorsTest, AClickOrWheelOutsideDismissesOneInsideDoesNot)
+TEST_F(DismissMonitorsTest, ClicksAndWheelStepsOutsideDismissThoseInsideDoNot)
 {
-    EXPECT_EQ(monitors.installedCount(), 3);
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "300", "300", "click", "1" }), 0) << "inside";
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "300", "300", "click", "5" }), 0) << "scroll inside";
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "4" }), 1) << "scroll outside";
-    dismissals = 0;
-    EXPECT_EQ(dismissalsAfter({ "mousemove", "50", "50", "click", "3" }), 1) << "right click outside";
+    EXPECT_EQ(monitors.installedCount(), 4);
+    const std::pair<QStringList, int> cases[] = {
+        { { "mousemove", "300", "300", "click", "1" }, 0 },
+        { { "mousemove", "300", "300", "click", "5" }, 0 },
+        { { "mousemove", "900", "700", "click", "4" }, 1 },
+        { { "mousemove", "50", "50", "click", "3" }, 1 },
+    };
+    for (const auto& [action, expected] : cases)
+        EXPECT_EQ(dismissalsAfter(action), expected) << action.join(' ').toStdString();
 }
 
-TEST_F(DismissMonitorsTest, AClickIntoAnotherWindowOfTheProgramDismissesAndStillArrives)
+TEST_F(DismissMonitorsTest, AnyClickIntoAnotherWindowOfTheProgramDismissesAndStillArrives)
 {
     QPushButton other("settings");
     other.setGeometry(800, 100, 200, 200);
@@ -74,34 +72,40 @@ TEST_F(DismissMonitorsTest, AClickIntoAnotherWindowOfTheProgramDismissesAndStill
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
     int clicked = 0;
     QObject::connect(&other, &QPushButton::clicked, [&] { ++clicked; });
-    QTest::mouseClick(&other, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_GE(dismissals, 1);
+    for (const Qt::MouseButton button : { Qt::LeftButton, Qt::RightButton }) {
+        dismissals = 0;
+        QTest::mouseClick(&other, button, {}, QPoint(10, 10));
+        EXPECT_GE(dismissals, 1) << button;
+    }
     EXPECT_EQ(clicked, 1);
 }
 
-TEST_F(DismissMonitorsTest, EscapeDismissesAndTabGoesToTheOwner)
+TEST_F(DismissMonitorsTest, WithoutTheFocusEscapeIsGrabbedFromTheFocusedProgram)
 {
-    QWidget* target = panel.content();
-    QTest::keyClick(target, Qt::Key_Tab);
+    auto helper = X11TestTools::helper({ "paste" });
+    X11TestTools::focus(helper->waitReady());
+    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1);
+    EXPECT_EQ(dismissalsAfter({ "key", "Escape" }), 1) << "the release of the first was seen";
+    EXPECT_FALSE(helper->printed("escape"));
+
+    // A popup with the focus hears Escape and Tab itself.
+    dismissals = 0;
+    install(true);
+    EXPECT_EQ(monitors.installedCount(), 3);
+    QTest::keyClick(panel.content(), Qt::Key_Tab);
     EXPECT_EQ(tabs, 1);
-    EXPECT_EQ(dismissals, 0);
-    QTest::keyClick(target, Qt::Key_Escape);
+    QTest::keyClick(panel.content(), Qt::Key_Escape);
     EXPECT_EQ(dismissals, 1);
 }
 
-TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemoveEndsEverything)
+TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemoveEndsTheWatch)
 {
-    monitors.install(handlers());
-    monitors.install(handlers());
-    EXPECT_EQ(monitors.installedCount(), 3);
+    install(false);
+    install(false);
+    EXPECT_EQ(monitors.installedCount(), 4);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 1) << "once, not thrice";
-
     monitors.remove();
-    EXPECT_EQ(monitors.installedCount(), 0);
-    dismissals = 0;
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 0);
-    QTest::keyClick(panel.content(), Qt::Key_Escape);
-    EXPECT_EQ(dismissals, 0);
 }
 
 } // namespace

@@ -42,14 +42,6 @@ TEST(PopupGeometry, PlacementNextToThePointer)
         EXPECT_EQ(positionNearPointer(c.pointer, c.size, kScreens), c.expected) << c.what;
 }
 
-TEST(PopupGeometry, PlacementTakesTheFirstScreenContainingThePointer)
-{
-    // Overlapping (mirrored) screens: the first listed one decides.
-    const Screen narrow { { 0, 0, 800, 600 }, { 0, 0, 800, 600 } };
-    EXPECT_EQ(positionNearPointer({ 790, 10 }, { 340, 100 }, { narrow, kLeft }), QPoint(800 - 340 - 8, 34));
-    EXPECT_EQ(positionNearPointer({ 790, 10 }, { 340, 100 }, { kLeft, narrow }), QPoint(770, 34));
-}
-
 TEST(PopupGeometry, ClampKeepsTheFrameInsideWithTheTopWinning)
 {
     const QRect v = kLeft.available; // y from 30 to 1080

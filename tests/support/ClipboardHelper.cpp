@@ -2,7 +2,8 @@
 // A small X client for the tests. It owns the clipboard with known contents,
 // or shows a window that answers the copy keystroke the way an application
 // does. Prints "ready <window id>" once usable, "copy" for every copy
-// keystroke it receives and "text <text>" whenever its line edit changes.
+// keystroke it receives, "escape" for every Escape and "text <text>"
+// whenever its line edit changes.
 //
 //   clipboard_helper own-mixed | own-large | own-stalling first|later
 //   clipboard_helper copy-text TEXT | copy-image | ignore | paste
@@ -56,6 +57,8 @@ public:
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
             say("copy");
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            say("escape");
         return QObject::eventFilter(watched, event);
     }
 };
