@@ -90,11 +90,17 @@ Reply Translator::translate(const QString& text, const QString& target) const
                 .arg(from, to, kServiceHint));
     const bool haveDictionary = source == QLatin1String("en")
         ? !m_dictionaries.fromEnglish(target).empty()
-        : (!m_dictionaries.intoEnglish(source).empty() || m_dictionaries.reverseIndex(source));
+        : (!m_dictionaries.intoEnglish(source).empty() || m_dictionaries.hasReverseIndex(source));
     if (!haveDictionary)
         return Envelope::failure(503,
             QStringLiteral("There is no offline %1–%2 dictionary; this needs a translation service: %3.")
                 .arg(from, to, kServiceHint));
+    // Right after a dictionary changed, its reverse index is still being built.
+    if (source != QLatin1String("en") && m_dictionaries.intoEnglish(source).empty()
+        && !m_dictionaries.reverseIndex(source))
+        return Envelope::failure(503,
+            QStringLiteral("The offline %1–%2 dictionary is still being prepared; try again in a minute.")
+                .arg(from, to));
     return Envelope::failure(
         404, QStringLiteral("“%1” is not in the offline %2–%3 dictionary.").arg(phrase, from, to));
 }
@@ -132,7 +138,7 @@ std::optional<QString> Translator::fromDictionaries(
         if (!summary.isEmpty())
             return summary;
     }
-    if (const ReverseIndex* reverse = m_dictionaries.reverseIndex(source)) {
+    if (const auto reverse = m_dictionaries.reverseIndex(source)) {
         const QStringList headwords = reverse->lookup(text);
         if (!headwords.isEmpty())
             return headwords.join(QStringLiteral(", "));

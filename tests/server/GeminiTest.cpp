@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Rewriting through the server against a fake Gemini API on loopback.
-#include "AppSettings.h"
+#include "DefaultRefinePrompt.h"
 #include "ServerTestSupport.h"
 
 #include <QJsonArray>
@@ -112,7 +112,7 @@ TEST_F(Refine, UsesTheDefaultPromptWhenNoneIsGiven)
                       .toObject()
                       .value("text")
                       .toString(),
-            AppSettings::defaultRefinePrompt());
+            defaultRefinePrompt());
     }
 }
 
