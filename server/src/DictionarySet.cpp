@@ -39,7 +39,7 @@ std::vector<Candidate> candidatesIn(const QDir& dir)
 }
 
 // Part of every cache key: raise it when the builder's output changes.
-constexpr char kReverseIndexVersion[] = "reverse-index-2";
+constexpr char kReverseIndexVersion[] = "reverse-index-3";
 
 // Readers never see a half-written index: the file appears whole or not at all.
 bool writeAtomically(const QString& path, const std::string& text)

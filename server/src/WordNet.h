@@ -55,7 +55,7 @@ private:
     std::optional<LemmaInfo> info(std::string_view lemma) const;
     bool has(std::string_view lemma, PartOfSpeech pos) const;
     QString gloss(PartOfSpeech pos, std::uint64_t offset) const;
-    // How often the lemma occurs in the sense-tagged corpus (cntlist.rev), in
+    // How often a lemma occurs in the sense-tagged corpus (cntlist.rev), in
     // one part of speech or in all.
     int occurrences(std::string_view lemma, std::optional<PartOfSpeech> pos) const;
 
