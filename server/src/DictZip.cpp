@@ -6,13 +6,13 @@
 
 namespace {
 
-std::uint16_t le16(const std::string& s, std::size_t at)
+std::uint16_t le16(std::string_view s, std::size_t at)
 {
     return std::uint16_t(std::uint8_t(s[at]) | (std::uint8_t(s[at + 1]) << 8));
 }
 
 // Inflates a whole gzip stream (every member).
-std::optional<std::string> gunzip(const std::string& in)
+std::optional<std::string> gunzip(std::string_view in)
 {
     z_stream z {};
     if (inflateInit2(&z, 15 + 32) != Z_OK)
@@ -46,29 +46,25 @@ std::optional<std::string> gunzip(const std::string& in)
 
 std::optional<DictZip> DictZip::load(const QString& path, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    auto file = MappedFile::open(path, error);
+    if (!file)
         return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    auto result = fromBytes(bytes.toStdString(), error);
+    auto result = open(std::move(*file), error);
     if (!result && error)
         *error = QStringLiteral("%1: %2").arg(path, *error);
     return result;
 }
 
-std::optional<DictZip> DictZip::fromBytes(std::string bytes, QString* error)
+std::optional<DictZip> DictZip::open(MappedFile file, QString* error)
 {
     DictZip dict;
+    const std::string_view bytes = file.bytes();
     const bool gzip = bytes.size() >= 18 && std::uint8_t(bytes[0]) == 0x1f && std::uint8_t(bytes[1]) == 0x8b;
     if (!gzip) {
         dict.m_textSize = bytes.size();
-        dict.m_bytes = std::move(bytes);
+        dict.m_file = std::move(file);
         return dict;
     }
-
     const std::uint8_t flags = std::uint8_t(bytes[3]);
     std::size_t at = 10;
     std::uint32_t chunkLength = 0;
@@ -100,7 +96,7 @@ std::optional<DictZip> DictZip::fromBytes(std::string bytes, QString* error)
     for (std::uint8_t flag : { std::uint8_t(0x08), std::uint8_t(0x10) }) { // FNAME, FCOMMENT
         if (!truncated && (flags & flag)) {
             const std::size_t end = bytes.find('\0', at);
-            truncated = end == std::string::npos;
+            truncated = end == std::string_view::npos;
             at = truncated ? bytes.size() : end + 1;
         }
     }
@@ -126,7 +122,7 @@ std::optional<DictZip> DictZip::fromBytes(std::string bytes, QString* error)
         const std::size_t n = bytes.size();
         dict.m_textSize = std::uint32_t(std::uint8_t(bytes[n - 4]) | (std::uint8_t(bytes[n - 3]) << 8)
             | (std::uint8_t(bytes[n - 2]) << 16) | (std::uint32_t(std::uint8_t(bytes[n - 1])) << 24));
-        dict.m_bytes = std::move(bytes);
+        dict.m_file = std::move(file);
         return dict;
     }
 
@@ -137,7 +133,7 @@ std::optional<DictZip> DictZip::fromBytes(std::string bytes, QString* error)
         return std::nullopt;
     }
     dict.m_textSize = text->size();
-    dict.m_bytes = std::move(*text);
+    dict.m_file = MappedFile::fromString(std::move(*text));
     return dict;
 }
 
@@ -150,7 +146,7 @@ bool DictZip::inflateChunk(std::size_t index, std::string& out) const
         return false;
     const std::size_t start = out.size();
     out.resize(start + m_chunkLength);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(m_bytes.data() + begin));
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(m_file.bytes().data() + begin));
     z.avail_in = uInt(end - begin);
     z.next_out = reinterpret_cast<Bytef*>(out.data() + start);
     z.avail_out = m_chunkLength;
@@ -161,31 +157,46 @@ bool DictZip::inflateChunk(std::size_t index, std::string& out) const
     return rc == Z_OK || rc == Z_STREAM_END || rc == Z_BUF_ERROR;
 }
 
+DictZip::Chunk DictZip::chunk(std::size_t index) const
+{
+    if (auto cached = m_chunks->get(index))
+        return *cached;
+    auto text = std::make_shared<std::string>();
+    if (!inflateChunk(index, *text))
+        return nullptr;
+    m_chunks->put(index, text);
+    return text;
+}
+
 std::string DictZip::read(std::uint64_t offset, std::uint64_t length) const
 {
     if (offset >= m_textSize)
         return {};
     length = std::min(length, m_textSize - offset);
     if (!m_chunked)
-        return m_bytes.substr(offset, length);
+        return std::string(m_file.bytes().substr(offset, length));
 
-    const std::size_t first = offset / m_chunkLength;
-    const std::size_t last = (offset + length - 1) / m_chunkLength;
     std::string text;
-    for (std::size_t i = first; i <= last && i + 1 < m_chunkOffsets.size(); ++i) {
-        if (!inflateChunk(i, text))
+    text.reserve(length);
+    for (std::uint64_t at = offset; at < offset + length;) {
+        const std::size_t index = at / m_chunkLength;
+        if (index + 1 >= m_chunkOffsets.size())
+            break;
+        const Chunk piece = chunk(index);
+        const std::uint64_t skip = at - std::uint64_t(index) * m_chunkLength;
+        if (!piece || skip >= piece->size())
             return {};
+        const std::uint64_t take = std::min<std::uint64_t>(piece->size() - skip, offset + length - at);
+        text.append(*piece, skip, take);
+        at += take;
     }
-    const std::uint64_t skip = offset - std::uint64_t(first) * m_chunkLength;
-    if (skip >= text.size())
-        return {};
-    return text.substr(skip, length);
+    return text;
 }
 
 std::string DictZip::readAll() const
 {
     if (!m_chunked)
-        return m_bytes;
+        return std::string(m_file.bytes());
     std::string text;
     text.reserve(m_textSize);
     for (std::size_t i = 0; i + 1 < m_chunkOffsets.size(); ++i) {

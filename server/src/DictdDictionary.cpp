@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "DictdDictionary.h"
 
+#include "SortedLines.h"
+
 #include <QFile>
 #include <algorithm>
-#include <fstream>
 
 namespace {
 
@@ -16,6 +17,27 @@ bool isAscii(std::string_view text)
 bool isMetadataKey(std::string_view key)
 {
     return key.starts_with("00-database") || key.starts_with("00database");
+}
+
+struct IndexLine {
+    std::string_view key;
+    std::uint64_t offset;
+    std::uint64_t length;
+};
+
+std::optional<IndexLine> parseLine(std::string_view line)
+{
+    const std::size_t tab1 = line.find('\t');
+    const std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
+    if (tab2 == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t tab3 = line.find('\t', tab2 + 1);
+    const auto offset = DictdDictionary::decodeNumber(line.substr(tab1 + 1, tab2 - tab1 - 1));
+    const auto length = DictdDictionary::decodeNumber(
+        line.substr(tab2 + 1, tab3 == std::string_view::npos ? std::string_view::npos : tab3 - tab2 - 1));
+    if (!offset || !length)
+        return std::nullopt;
+    return IndexLine { line.substr(0, tab1), *offset, *length };
 }
 
 } // namespace
@@ -45,6 +67,26 @@ std::string DictdDictionary::normalise(const QString& text)
     return text.simplified().toLower().toStdString();
 }
 
+std::vector<std::string> DictdDictionary::keysOf(const QString& headword) const
+{
+    QString kept;
+    for (QChar c : headword) {
+        if (c.isLetterOrNumber() || c.isMark() || c.isSpace())
+            kept += c;
+    }
+    std::vector<std::string> keys { normalise(kept) };
+    // An index of all characters still writes many hyphenated words without
+    // the hyphen ("wellknown" beside "mother-in-law"): the full form first.
+    if (m_allChars) {
+        QString full = headword;
+        full.replace(QChar(0x2019), u'\'');
+        keys.insert(keys.begin(), normalise(full));
+        if (keys[0] == keys[1])
+            keys.pop_back();
+    }
+    return keys;
+}
+
 std::optional<std::uint64_t> DictdDictionary::decodeNumber(std::string_view text)
 {
     if (text.empty() || text.size() > 10)
@@ -71,145 +113,100 @@ std::optional<std::uint64_t> DictdDictionary::decodeNumber(std::string_view text
 
 std::optional<DictdDictionary> DictdDictionary::load(const QString& basePath, QString* error)
 {
-    QFile index(basePath + QStringLiteral(".index"));
-    if (!index.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(index.fileName(), index.errorString());
-        return std::nullopt;
-    }
-    const QByteArray indexText = index.readAll();
+    auto index = MappedFile::open(basePath + QStringLiteral(".index"), error);
     QString dictPath = basePath + QStringLiteral(".dict.dz");
     if (!QFile::exists(dictPath))
         dictPath = basePath + QStringLiteral(".dict");
-    // Straight into the string the dictionary keeps: these files are large.
-    std::ifstream dict(QFile::encodeName(dictPath).toStdString(), std::ios::binary);
-    std::string dictBytes;
-    if (dict) {
-        dict.seekg(0, std::ios::end);
-        dictBytes.resize(std::size_t(std::max<std::streamoff>(dict.tellg(), 0)));
-        dict.seekg(0);
-        dict.read(dictBytes.data(), std::streamsize(dictBytes.size()));
-    }
-    if (!dict) {
-        if (error)
-            *error = QStringLiteral("cannot read %1").arg(dictPath);
+    auto text = index ? MappedFile::open(dictPath, error) : std::nullopt;
+    if (!index || !text)
         return std::nullopt;
-    }
-    auto result = fromData(
-        std::string_view(indexText.constData(), std::size_t(indexText.size())), std::move(dictBytes), error);
+    auto result = open(std::move(*index), std::move(*text), error);
     if (!result && error)
         *error = QStringLiteral("%1: %2").arg(basePath, *error);
     return result;
 }
 
 std::optional<DictdDictionary> DictdDictionary::fromData(
-    std::string_view index, std::string dictBytes, QString* error)
+    std::string index, std::string dictBytes, QString* error)
 {
-    auto text = DictZip::fromBytes(std::move(dictBytes), error);
-    if (!text)
-        return std::nullopt;
-    DictdDictionary dictionary;
-    dictionary.m_text = std::move(*text);
+    return open(
+        MappedFile::fromString(std::move(index)), MappedFile::fromString(std::move(dictBytes)), error);
+}
 
-    std::size_t lineNumber = 0;
-    std::size_t bad = 0;
-    for (std::size_t at = 0; at < index.size();) {
-        std::size_t end = index.find('\n', at);
-        if (end == std::string_view::npos)
-            end = index.size();
-        std::string_view line = index.substr(at, end - at);
-        at = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        const std::size_t tab1 = line.find('\t');
-        const std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
-        if (tab2 == std::string_view::npos) {
-            ++bad;
-            continue;
-        }
-        std::size_t tab3 = line.find('\t', tab2 + 1);
-        const auto offset = decodeNumber(line.substr(tab1 + 1, tab2 - tab1 - 1));
-        const auto length = decodeNumber(
-            line.substr(tab2 + 1, tab3 == std::string_view::npos ? std::string_view::npos : tab3 - tab2 - 1));
-        if (!offset || !length || *length > 0xffffffffu) {
-            ++bad;
-            continue;
-        }
-        const std::string key = normalise(line.substr(0, tab1));
-        if (key.empty() || isMetadataKey(key))
-            continue;
-        dictionary.m_entries.push_back({ std::uint32_t(dictionary.m_keys.size()), std::uint32_t(key.size()),
-            *offset, std::uint32_t(*length) });
-        dictionary.m_keys += key;
-    }
-    if (dictionary.m_entries.empty()) {
+std::optional<DictdDictionary> DictdDictionary::open(MappedFile index, MappedFile text, QString* error)
+{
+    auto dict = DictZip::open(std::move(text), error);
+    if (!dict)
+        return std::nullopt;
+    // The first line tells whether the index is readable at all; the rest is
+    // read as lookups reach it.
+    std::size_t at = 0;
+    std::optional<IndexLine> first;
+    while (!first && at < index.bytes().size())
+        first = parseLine(SortedLines::nextLine(index.bytes(), at));
+    if (!first) {
         if (error)
-            *error = bad ? QStringLiteral("index has no readable line (%1 malformed)").arg(bad)
-                         : QStringLiteral("index is empty");
+            *error = index.bytes().empty() ? QStringLiteral("index is empty")
+                                           : QStringLiteral("index has no readable line");
         return std::nullopt;
     }
-    std::stable_sort(dictionary.m_entries.begin(), dictionary.m_entries.end(),
-        [&](const Entry& a, const Entry& b) { return dictionary.keyOf(a) < dictionary.keyOf(b); });
-    dictionary.m_entries.shrink_to_fit();
-    dictionary.m_keys.shrink_to_fit();
+    DictdDictionary dictionary;
+    dictionary.m_allChars = !SortedLines::find(index.bytes(), "00-database-allchars", '\t').empty();
+    dictionary.m_index = std::move(index);
+    dictionary.m_text = std::move(*dict);
     return dictionary;
 }
 
-std::pair<std::size_t, std::size_t> DictdDictionary::range(std::string_view key) const
+std::vector<DictdDictionary::Location> DictdDictionary::locations(std::string_view key) const
 {
-    auto less = [&](const Entry& e, std::string_view k) { return keyOf(e) < k; };
-    auto greater = [&](std::string_view k, const Entry& e) { return k < keyOf(e); };
-    auto lo = std::lower_bound(m_entries.begin(), m_entries.end(), key, less);
-    auto hi = std::upper_bound(lo, m_entries.end(), key, greater);
-    return { std::size_t(lo - m_entries.begin()), std::size_t(hi - m_entries.begin()) };
+    std::vector<Location> out;
+    if (key.empty() || isMetadataKey(key))
+        return out;
+    const std::string_view lines = SortedLines::find(m_index.bytes(), key, '\t');
+    for (std::size_t at = 0; at < lines.size();) {
+        if (const auto line = parseLine(SortedLines::nextLine(lines, at)))
+            out.push_back({ line->offset, line->length });
+    }
+    return out;
+}
+
+std::vector<DictdDictionary::Location> DictdDictionary::locationsOf(const QString& headword) const
+{
+    for (const std::string& key : keysOf(headword)) {
+        auto found = locations(key);
+        if (!found.empty())
+            return found;
+    }
+    return {};
 }
 
 std::vector<std::string> DictdDictionary::entries(const QString& headword) const
 {
-    const std::string key = normalise(headword);
-    const auto [lo, hi] = range(key);
     std::vector<std::string> texts;
-    for (std::size_t i = lo; i < hi; ++i)
-        texts.push_back(m_text.read(m_entries[i].offset, m_entries[i].length));
+    for (const Location& location : locationsOf(headword))
+        texts.push_back(m_text.read(location.offset, location.length));
     return texts;
 }
 
 bool DictdDictionary::contains(const QString& headword) const
 {
-    const auto [lo, hi] = range(normalise(headword));
-    return lo < hi;
+    return !locationsOf(headword).empty();
 }
 
 void DictdDictionary::forEachEntry(const std::function<void(std::string_view, std::string_view)>& visit) const
 {
     const std::string all = m_text.readAll();
-    std::vector<const Entry*> inFileOrder;
-    inFileOrder.reserve(m_entries.size());
-    for (const Entry& entry : m_entries)
-        inFileOrder.push_back(&entry);
+    std::vector<IndexLine> inFileOrder;
+    const std::string_view index = m_index.bytes();
+    for (std::size_t at = 0; at < index.size();) {
+        const auto line = parseLine(SortedLines::nextLine(index, at));
+        if (line && !isMetadataKey(line->key))
+            inFileOrder.push_back(*line);
+    }
     std::sort(inFileOrder.begin(), inFileOrder.end(),
-        [](const Entry* a, const Entry* b) { return a->offset < b->offset; });
-    for (const Entry* entry : inFileOrder) {
-        if (entry->offset >= all.size())
-            continue;
-        visit(keyOf(*entry), std::string_view(all).substr(entry->offset, entry->length));
+        [](const IndexLine& a, const IndexLine& b) { return a.offset < b.offset; });
+    for (const IndexLine& line : inFileOrder) {
+        if (line.offset < all.size())
+            visit(line.key, std::string_view(all).substr(line.offset, line.length));
     }
-}
-
-std::size_t DictdDictionary::headwordCount() const
-{
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        if (i == 0 || keyOf(m_entries[i]) != keyOf(m_entries[i - 1]))
-            ++count;
-    }
-    return count;
-}
-
-std::size_t DictdDictionary::memorySize() const
-{
-    return m_text.memorySize() + m_keys.capacity() + m_entries.capacity() * sizeof(Entry);
 }

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "DictionarySet.h"
 
+#include <QCryptographicHash>
 #include <QDir>
-#include <future>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <malloc.h>
 
 namespace {
 
@@ -33,6 +36,31 @@ std::vector<Candidate> candidatesIn(const QDir& dir)
         out.push_back({ name, from, to, EntryParser::Format::FreeDict });
     }
     return out;
+}
+
+// Part of every cache key: raise it when the builder's output changes.
+constexpr char kReverseIndexVersion[] = "reverse-index-3";
+
+// Readers never see a half-written index: the file appears whole or not at all.
+bool writeAtomically(const QString& path, const std::string& text)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(text.data(), qint64(text.size()));
+    return file.commit();
+}
+
+// Earlier builds of the same language's index, from older dictionaries.
+void removeStale(const QString& current, const QString& language)
+{
+    const QFileInfo info(current);
+    const QString pattern = QStringLiteral("reverse-%1-*").arg(language);
+    for (const QFileInfo& other : info.dir().entryInfoList({ pattern }, QDir::Files)) {
+        if (other.fileName() != info.fileName())
+            QFile::remove(other.filePath());
+    }
 }
 
 } // namespace
@@ -68,7 +96,13 @@ QString DictionarySet::languageCode(const QString& iso639_3)
     return found == codes.end() ? QString() : found->second;
 }
 
-DictionarySet DictionarySet::load(const QString& dirPath, QStringList* warnings)
+QString DictionarySet::defaultCacheDir()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return base.isEmpty() ? QString() : base + QStringLiteral("/sorvantel-server");
+}
+
+DictionarySet DictionarySet::load(const QString& dirPath, const QString& cacheDir, QStringList* warnings)
 {
     DictionarySet set;
     const QDir dir(dirPath);
@@ -77,56 +111,88 @@ DictionarySet DictionarySet::load(const QString& dirPath, QStringList* warnings)
             warnings->append(QStringLiteral("dictionary folder %1 does not exist").arg(dirPath));
         return set;
     }
-    // The files are independent: read and index them on all cores.
-    std::vector<std::pair<Candidate, std::future<std::pair<std::unique_ptr<DictdDictionary>, QString>>>>
-        pending;
     for (const Candidate& candidate : candidatesIn(dir)) {
-        const QString base = dir.filePath(candidate.name);
-        pending.emplace_back(candidate, std::async(std::launch::async, [base] {
-            QString error;
-            auto dictionary = DictdDictionary::load(base, &error);
-            return std::pair(
-                dictionary ? std::make_unique<DictdDictionary>(std::move(*dictionary)) : nullptr, error);
-        }));
-    }
-    for (auto& [candidate, future] : pending) {
-        auto [dictionary, error] = future.get();
+        QString error;
+        auto dictionary = DictdDictionary::load(dir.filePath(candidate.name), &error);
         if (!dictionary) {
             if (warnings)
                 warnings->append(error);
             continue;
         }
-        set.m_dictionaries.push_back(
-            { candidate.name, candidate.from, candidate.to, candidate.format, std::move(dictionary) });
+        set.m_dictionaries.push_back({ candidate.name, candidate.from, candidate.to, candidate.format,
+            std::make_unique<DictdDictionary>(std::move(*dictionary)) });
     }
 
-    // Reverse indexes where X → English is missing or has fewer headwords.
+    // Reverse indexes where X → English is missing or smaller.
     std::map<QString, std::size_t> intoEnglishSize;
     for (const Loaded& loaded : set.m_dictionaries) {
         if (loaded.to == QLatin1String("en"))
-            intoEnglishSize[loaded.from] += loaded.dictionary->headwordCount();
+            intoEnglishSize[loaded.from] += loaded.dictionary->indexSize();
     }
-    std::map<QString, std::vector<const Loaded*>> reverseSources;
     for (const Loaded& loaded : set.m_dictionaries) {
         if (loaded.from != QLatin1String("en"))
             continue;
         const auto direct = intoEnglishSize.find(loaded.to);
-        if (direct == intoEnglishSize.end() || direct->second < loaded.dictionary->headwordCount())
-            reverseSources[loaded.to].push_back(&loaded);
+        if (direct != intoEnglishSize.end() && direct->second >= loaded.dictionary->indexSize())
+            continue;
+        auto& slot = set.m_reverse[loaded.to];
+        if (!slot)
+            slot = std::make_unique<Slot>();
+        slot->sources.push_back({ loaded.dictionary.get(), loaded.format });
     }
-    std::vector<std::pair<QString, std::future<std::unique_ptr<ReverseIndex>>>> building;
-    for (auto& [language, sources] : reverseSources) {
-        building.emplace_back(language, std::async(std::launch::async, [sources] {
-            auto index = std::make_unique<ReverseIndex>();
-            for (const Loaded* source : sources)
-                index->add(*source->dictionary, source->format);
-            index->finish();
-            return index;
-        }));
+
+    // A cached index is named after what it was built from, so a changed
+    // dictionary (or a changed builder) misses the old file.
+    std::vector<std::pair<QString, Slot*>> missing;
+    for (auto& [language, slot] : set.m_reverse) {
+        QCryptographicHash key(QCryptographicHash::Sha1);
+        key.addData(QByteArrayView(kReverseIndexVersion));
+        for (const ReverseIndex::Source& source : slot->sources)
+            key.addData((source.dictionary->identity() + u'|').toUtf8());
+        if (!cacheDir.isEmpty())
+            slot->cachePath
+                = QStringLiteral("%1/reverse-%2-%3.tsv")
+                      .arg(cacheDir, language, QString::fromLatin1(key.result().toHex().left(16)));
+        if (auto cached
+            = slot->cachePath.isEmpty() ? std::nullopt : MappedFile::open(slot->cachePath, nullptr))
+            slot->index = std::make_shared<const ReverseIndex>(std::move(*cached));
+        else
+            missing.emplace_back(language, slot.get());
     }
-    for (auto& [language, future] : building)
-        set.m_reverse[language] = future.get();
+    if (!missing.empty()) {
+        set.m_building = std::async(std::launch::async, [missing, cacheDir, stop = set.m_stop] {
+            for (auto [language, slot] : missing) {
+                std::string text = ReverseIndex::build(slot->sources, *stop);
+                if (stop->load())
+                    return;
+                std::shared_ptr<const ReverseIndex> index;
+                if (!slot->cachePath.isEmpty() && writeAtomically(slot->cachePath, text)) {
+                    removeStale(slot->cachePath, language);
+                    if (auto mapped = MappedFile::open(slot->cachePath, nullptr))
+                        index = std::make_shared<const ReverseIndex>(std::move(*mapped));
+                }
+                if (!index) // no usable cache folder: keep it in memory
+                    index = std::make_shared<const ReverseIndex>(MappedFile::fromString(std::move(text)));
+                std::lock_guard lock(slot->mutex);
+                slot->index = std::move(index);
+            }
+            // Parsing every entry left freed memory behind.
+            malloc_trim(0);
+        }).share();
+    }
     return set;
+}
+
+DictionarySet::~DictionarySet()
+{
+    if (m_stop)
+        m_stop->store(true);
+}
+
+void DictionarySet::waitUntilBuilt() const
+{
+    if (m_building.valid())
+        m_building.wait();
 }
 
 std::vector<DictionarySet::Source> DictionarySet::fromEnglish(const QString& target) const
@@ -138,7 +204,7 @@ std::vector<DictionarySet::Source> DictionarySet::fromEnglish(const QString& tar
     }
     // The largest dictionary of a pair first (Mueller before the small FreeDict English–Russian).
     std::stable_sort(out.begin(), out.end(), [](const Source& a, const Source& b) {
-        return a.dictionary->headwordCount() > b.dictionary->headwordCount();
+        return a.dictionary->indexSize() > b.dictionary->indexSize();
     });
     return out;
 }
@@ -153,10 +219,13 @@ std::vector<DictionarySet::Source> DictionarySet::intoEnglish(const QString& sou
     return out;
 }
 
-const ReverseIndex* DictionarySet::reverseIndex(const QString& source) const
+std::shared_ptr<const ReverseIndex> DictionarySet::reverseIndex(const QString& source) const
 {
     const auto found = m_reverse.find(source);
-    return found == m_reverse.end() ? nullptr : found->second.get();
+    if (found == m_reverse.end())
+        return nullptr;
+    std::lock_guard lock(found->second->mutex);
+    return found->second->index;
 }
 
 bool DictionarySet::hasEnglishHeadword(const QString& headword) const
@@ -168,22 +237,16 @@ bool DictionarySet::hasEnglishHeadword(const QString& headword) const
     return false;
 }
 
-std::size_t DictionarySet::memorySize() const
-{
-    std::size_t total = 0;
-    for (const Loaded& loaded : m_dictionaries)
-        total += loaded.dictionary->memorySize();
-    return total;
-}
-
 QStringList DictionarySet::describe() const
 {
     QStringList lines;
     for (const Loaded& loaded : m_dictionaries)
-        lines << QStringLiteral("%1 (%2 → %3, %4 headwords)")
+        lines << QStringLiteral("%1 (%2 → %3, %4 KiB index)")
                      .arg(loaded.name, loaded.from, loaded.to)
-                     .arg(loaded.dictionary->headwordCount());
-    for (const auto& [language, index] : m_reverse)
-        lines << QStringLiteral("reverse index %1 → en (%2 terms)").arg(language).arg(index->termCount());
+                     .arg(loaded.dictionary->indexSize() / 1024);
+    for (const auto& [language, slot] : m_reverse)
+        lines << QStringLiteral("reverse index %1 → en (%2)")
+                     .arg(language,
+                         reverseIndex(language) ? QStringLiteral("ready") : QStringLiteral("building"));
     return lines;
 }

@@ -7,14 +7,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // Every translating dictionary found in a dictd folder, arranged by language
 // pair: English → X (FreeDict, and the larger Mueller English–Russian), X →
 // English, and a reverse index of English → X where X → English is missing or
-// smaller. Loaded once; read-only afterwards, so safe to share across threads.
+// smaller. Opening maps the files and takes milliseconds; a reverse index not
+// yet in the cache folder is built there on a thread of its own, and until it
+// is ready that language is translated as if it had none. Safe to share
+// across threads.
 class DictionarySet {
 public:
     struct Source {
@@ -23,13 +29,25 @@ public:
         QString name; // file name without extension
     };
 
-    // Loads what `dir` holds; problems with single files become warnings.
-    static DictionarySet load(const QString& dir, QStringList* warnings);
+    // Opens what `dir` holds; problems with single files become warnings.
+    // Derived indexes are kept in `cacheDir`; an empty one keeps them in memory.
+    static DictionarySet load(const QString& dir, const QString& cacheDir, QStringList* warnings);
+    // Where derived data is kept by default: the user's XDG cache folder.
+    static QString defaultCacheDir();
+
+    DictionarySet() = default;
+    DictionarySet(DictionarySet&&) = default;
+    ~DictionarySet();
 
     // Best first.
     std::vector<Source> fromEnglish(const QString& target) const;
     std::vector<Source> intoEnglish(const QString& source) const;
-    const ReverseIndex* reverseIndex(const QString& source) const;
+    // Null while the language has none, or while it is still being built.
+    std::shared_ptr<const ReverseIndex> reverseIndex(const QString& source) const;
+    // Whether a reverse index exists or is being built for the language.
+    bool hasReverseIndex(const QString& source) const { return m_reverse.contains(source); }
+    // Blocks until every reverse index is ready (tests, benchmarks).
+    void waitUntilBuilt() const;
 
     // Whether any English → X dictionary has this headword.
     bool hasEnglishHeadword(const QString& headword) const;
@@ -37,7 +55,6 @@ public:
     static QString languageCode(const QString& iso639_3);
 
     std::size_t dictionaryCount() const { return m_dictionaries.size(); }
-    std::size_t memorySize() const;
     QStringList describe() const;
 
 private:
@@ -48,6 +65,16 @@ private:
         EntryParser::Format format;
         std::unique_ptr<DictdDictionary> dictionary;
     };
+    struct Slot {
+        mutable std::mutex mutex;
+        std::shared_ptr<const ReverseIndex> index;
+        std::vector<ReverseIndex::Source> sources;
+        QString cachePath;
+    };
     std::vector<Loaded> m_dictionaries;
-    std::map<QString, std::unique_ptr<ReverseIndex>> m_reverse;
+    std::map<QString, std::unique_ptr<Slot>> m_reverse;
+    std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
+    // Last, so it is destroyed first: its end waits for the builder, which
+    // reads the dictionaries and fills the slots.
+    std::shared_future<void> m_building;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "EntryParser.h"
 
-#include <QSet>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -95,6 +95,75 @@ std::pair<int, QString> splitNumber(QString line)
     return { 0, line };
 }
 
+bool isDash(QChar c)
+{
+    return c == u'-' || (c.unicode() >= 0x2010 && c.unicode() <= 0x2013);
+}
+
+// "/ˈɛl/" where it stands as a word of its own: a transcription.
+QString withoutTranscriptions(const QString& text)
+{
+    static const QRegularExpression transcription(QStringLiteral("(^|\\s)/[^/\\s][^/]*/(?=$|[\\s,;])"));
+    return QString(text).replace(transcription, QStringLiteral(" "));
+}
+
+struct HeadLine {
+    QString headword;
+    QStringList forms; // other forms in parentheses: abbreviations, inflections
+};
+
+// "left /lˈɛft/ (l. /ˈɛl/) <adj>" → left, {l.}
+HeadLine parseHeadLine(const QString& line)
+{
+    HeadLine head;
+    qsizetype end = line.size();
+    for (const char* mark : { " /", " (", " <" }) {
+        const qsizetype at = line.indexOf(QLatin1String(mark));
+        if (at >= 0)
+            end = std::min(end, at);
+    }
+    head.headword = line.left(end).trimmed();
+    const qsizetype open = line.indexOf(u'(', end);
+    const qsizetype close = open < 0 ? -1 : line.indexOf(u')', open);
+    if (close > open) {
+        for (const QString& part : line.mid(open + 1, close - open - 1).split(u',')) {
+            const QString form = part.section(QStringLiteral(" /"), 0, 0).section(u'<', 0, 0).trimmed();
+            if (!form.isEmpty())
+                head.forms << form;
+        }
+    }
+    return head;
+}
+
+// The headword's other forms where they stand in a translation: FreeDict
+// writes an abbreviation after the term it abbreviates, as a word of its own
+// ("links <adv>l.") or glued to it ("Raumfahrtbehörde" + "NASA").
+QString withoutForms(QString text, const QStringList& forms)
+{
+    for (const QString& form : forms) {
+        if (form.isEmpty())
+            continue;
+        const QRegularExpression alone(
+            QStringLiteral("(?<!\\p{L})%1(?!\\p{L})").arg(QRegularExpression::escape(form)));
+        text.replace(alone, QStringLiteral(" "));
+        if (!form.front().isUpper())
+            continue;
+        for (qsizetype at = text.indexOf(form); at > 0; at = text.indexOf(form, at + 1)) {
+            if (text[at - 1].isLower()) {
+                text.remove(at, form.size());
+                break;
+            }
+        }
+    }
+    return text;
+}
+
+// "l.", "usw.", "z.B.": an abbreviation, never a translation.
+bool isAbbreviation(const QString& term)
+{
+    return term.size() <= 5 && term.endsWith(u'.') && !term.contains(u' ');
+}
+
 bool startsWithAny(const QString& text, std::initializer_list<const char*> prefixes)
 {
     for (const char* prefix : prefixes) {
@@ -107,6 +176,11 @@ bool startsWithAny(const QString& text, std::initializer_list<const char*> prefi
 ParsedEntry parseFreeDict(const QStringList& lines)
 {
     ParsedEntry entry;
+    const HeadLine head = parseHeadLine(lines.value(0));
+    entry.headword = head.headword;
+    // "‐ship" → "‐té": a suffix, which the index files under the word itself.
+    if (!head.headword.isEmpty() && (isDash(head.headword.front()) || isDash(head.headword.back())))
+        return entry;
     struct Candidate {
         bool numbered;
         QString content;
@@ -127,7 +201,8 @@ ParsedEntry parseFreeDict(const QStringList& lines)
             continue;
         }
         auto [number, rest] = splitNumber(t);
-        candidates.push_back({ number > 0, rest, rest.startsWith(u'[') });
+        candidates.push_back(
+            { number > 0, withoutForms(withoutTranscriptions(rest), head.forms), rest.startsWith(u'[') });
     }
     const bool numbered
         = std::any_of(candidates.begin(), candidates.end(), [](const Candidate& c) { return c.numbered; });
@@ -138,6 +213,8 @@ ParsedEntry parseFreeDict(const QStringList& lines)
         // A numbered line that only names the part of speech has its terms on the next line.
         if (terms.isEmpty() && numbered && i + 1 < candidates.size() && !candidates[i + 1].numbered)
             terms = EntryParser::terms(candidates[i + 1].content);
+        // An abbreviation of the headword on its own ("NASA") translates nothing.
+        terms.removeIf([&](const QString& term) { return head.forms.contains(term); });
         if (candidates[i].labelled && entry.senses.isEmpty())
             --entry.weight;
         if (!terms.isEmpty())
@@ -152,6 +229,9 @@ ParsedEntry parseMueller(const QStringList& lines)
         QString inlineText;
         QString firstSense;
     };
+    // "_p. и _p-p. от leave II", "см. riot", "= hallo": a pointer to another
+    // entry, not a translation.
+    static const QRegularExpression pointer(QStringLiteral("(^|\\s)(от\\s+[A-Za-z]|см\\.)|^="));
     std::vector<Block> blocks;
     enum class Target { Inline, FirstSense, Other } target = Target::Inline;
     for (qsizetype i = 1; i < lines.size(); ++i) {
@@ -189,9 +269,7 @@ ParsedEntry parseMueller(const QStringList& lines)
         const qsizetype semicolon = text.indexOf(u';');
         if (semicolon >= 0)
             text.truncate(semicolon);
-        // "_p. от run 2", "см. riot", "= hallo": a pointer to another entry, not a translation.
-        if (text.startsWith(QStringLiteral("от ")) || text.startsWith(QStringLiteral("см."))
-            || text.startsWith(u'='))
+        if (pointer.match(text).hasMatch())
             continue;
         const QStringList terms = EntryParser::terms(text);
         if (!terms.isEmpty())
@@ -225,6 +303,8 @@ QStringList EntryParser::terms(const QString& text)
         term = term.simplified();
         while (!term.isEmpty() && (term.front() == u'-' || term.front() == u'.' || term.front() == u':'))
             term = term.mid(1).trimmed();
+        if (isAbbreviation(term) || (term.startsWith(u'/') && term.endsWith(u'/')))
+            continue;
         while (!term.isEmpty() && (term.back() == u'.' || term.back() == u':'))
             term.chop(1);
         if (!term.isEmpty() && !out.contains(term))
@@ -237,30 +317,4 @@ ParsedEntry EntryParser::parse(std::string_view text, Format format)
 {
     const QStringList lines = QString::fromUtf8(text.data(), qsizetype(text.size())).split(u'\n');
     return format == Format::FreeDict ? parseFreeDict(lines) : parseMueller(lines);
-}
-
-QString EntryParser::summarise(std::vector<ParsedEntry> entries, int maxSenses, int maxTerms)
-{
-    std::stable_sort(entries.begin(), entries.end(),
-        [](const ParsedEntry& a, const ParsedEntry& b) { return a.weight > b.weight; });
-    QSet<QString> seen;
-    QStringList senses;
-    for (const ParsedEntry& entry : entries) {
-        for (const QStringList& sense : entry.senses) {
-            QStringList kept;
-            for (const QString& term : sense) {
-                if (kept.size() >= maxTerms)
-                    break;
-                if (seen.contains(term.toLower()))
-                    continue;
-                seen.insert(term.toLower());
-                kept << term;
-            }
-            if (!kept.isEmpty())
-                senses << kept.join(QStringLiteral(", "));
-            if (senses.size() >= maxSenses)
-                return senses.join(QStringLiteral("; "));
-        }
-    }
-    return senses.join(QStringLiteral("; "));
 }

@@ -10,6 +10,9 @@
 // What a dictionary entry translates its headword into: senses, each a short
 // list of equivalent terms, cleaned of grammar tags, labels and examples.
 struct ParsedEntry {
+    // The word the entry is about, as its first line writes it (FreeDict);
+    // empty when the layout does not say.
+    QString headword;
     QList<QStringList> senses;
     // How much the entry looks like the everyday meaning: examples raise it,
     // subject labels and notes lower it. Ranks entries of the same headword.
@@ -26,11 +29,8 @@ public:
 
     static ParsedEntry parse(std::string_view text, Format format);
 
-    // A short translation from the best-ranked entries: at most `maxSenses`
-    // senses joined by "; ", each at most `maxTerms` terms joined by ", ".
-    static QString summarise(std::vector<ParsedEntry> entries, int maxSenses = 4, int maxTerms = 3);
-
-    // Strips (), [], <>, {} groups, labels and numbering from one line of text
-    // and splits it into terms at commas and semicolons.
+    // Strips (), [], <>, {} groups, labels, numbering, transcriptions
+    // ("/ˈɛl/") and abbreviations ("l.") from one line of text and splits it
+    // into terms at commas and semicolons.
     static QStringList terms(const QString& text);
 };

@@ -88,9 +88,11 @@ bool Espeak::selectVoice(Accent accent)
     if (m_voice == accent)
         return true;
     // Selecting by language works where selecting "en-gb" by name does not.
+    // The British voice is the RP one: espeak's default British voice has the
+    // northern short BATH vowel ("dance" /dˈans/), dictionaries give /ɑː/.
     espeak_VOICE voice;
     std::memset(&voice, 0, sizeof voice);
-    voice.languages = accent == Accent::British ? "en-gb" : "en-us";
+    voice.languages = accent == Accent::British ? "en-gb-x-rp" : "en-us";
     if (espeak_SetVoiceByProperties(&voice) != EE_OK)
         return false;
     m_voice = accent;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "GeminiClient.h"
 
-#include "AppSettings.h"
+#include "DefaultRefinePrompt.h"
 #include "UpstreamHttp.h"
 
 #include <QJsonArray>
@@ -78,7 +78,7 @@ Reply GeminiClient::refine(const QString& text, const QString& prompt, const QSt
             500, QStringLiteral("The server's Gemini address or model is misconfigured."));
 
     QJsonObject request;
-    const QString instruction = prompt.trimmed().isEmpty() ? AppSettings::defaultRefinePrompt() : prompt;
+    const QString instruction = prompt.trimmed().isEmpty() ? defaultRefinePrompt() : prompt;
     request.insert(QStringLiteral("systemInstruction"), textParts(instruction));
     QJsonObject userTurn = textParts(text);
     userTurn.insert(QStringLiteral("role"), QStringLiteral("user"));

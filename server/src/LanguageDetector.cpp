@@ -122,7 +122,7 @@ QString LanguageDetector::detectLatin(const QString& text) const
             if (source.dictionary->contains(phrase))
                 return true;
         }
-        const ReverseIndex* reverse = m_dictionaries.reverseIndex(code);
+        const auto reverse = m_dictionaries.reverseIndex(code);
         return reverse && reverse->contains(phrase);
     };
     // English first: a word English shares with another language is most

@@ -2,6 +2,9 @@
 #include "Translator.h"
 
 #include "Language.h"
+#include "SenseRanking.h"
+
+#include <QSet>
 
 namespace {
 
@@ -90,11 +93,17 @@ Reply Translator::translate(const QString& text, const QString& target) const
                 .arg(from, to, kServiceHint));
     const bool haveDictionary = source == QLatin1String("en")
         ? !m_dictionaries.fromEnglish(target).empty()
-        : (!m_dictionaries.intoEnglish(source).empty() || m_dictionaries.reverseIndex(source));
+        : (!m_dictionaries.intoEnglish(source).empty() || m_dictionaries.hasReverseIndex(source));
     if (!haveDictionary)
         return Envelope::failure(503,
             QStringLiteral("There is no offline %1–%2 dictionary; this needs a translation service: %3.")
                 .arg(from, to, kServiceHint));
+    // Right after a dictionary changed, its reverse index is still being built.
+    if (source != QLatin1String("en") && m_dictionaries.intoEnglish(source).empty()
+        && !m_dictionaries.reverseIndex(source))
+        return Envelope::failure(503,
+            QStringLiteral("The offline %1–%2 dictionary is still being prepared; try again in a minute.")
+                .arg(from, to));
     return Envelope::failure(
         404, QStringLiteral("“%1” is not in the offline %2–%3 dictionary.").arg(phrase, from, to));
 }
@@ -103,22 +112,13 @@ std::optional<QString> Translator::fromDictionaries(
     const QString& text, const QString& source, const QString& target) const
 {
     if (source == QLatin1String("en")) {
-        QStringList forms { text };
+        if (auto translated = fromEnglish(text, target))
+            return translated;
         // An inflected form the dictionary lacks ("geese") under its lemma ("goose").
         if (const auto lemma = m_wordNet.headword(text)) {
             const QString base = QString::fromStdString(*lemma).replace(u'_', u' ');
-            if (!forms.contains(base, Qt::CaseInsensitive))
-                forms << base;
-        }
-        for (const QString& form : forms) {
-            for (const auto& dictionary : m_dictionaries.fromEnglish(target)) {
-                std::vector<ParsedEntry> parsed;
-                for (const std::string& entry : dictionary.dictionary->entries(form))
-                    parsed.push_back(EntryParser::parse(entry, dictionary.format));
-                const QString summary = EntryParser::summarise(std::move(parsed));
-                if (!summary.isEmpty())
-                    return summary;
-            }
+            if (base.compare(text, Qt::CaseInsensitive) != 0)
+                return fromEnglish(base, target);
         }
         return std::nullopt;
     }
@@ -128,16 +128,72 @@ std::optional<QString> Translator::fromDictionaries(
         std::vector<ParsedEntry> parsed;
         for (const std::string& entry : dictionary.dictionary->entries(text))
             parsed.push_back(EntryParser::parse(entry, dictionary.format));
-        const QString summary = EntryParser::summarise(std::move(parsed));
+        const QString summary
+            = SenseRanking::summarise(SenseRanking::order(SenseRanking::sensesOf(text, parsed)));
         if (!summary.isEmpty())
             return summary;
     }
-    if (const ReverseIndex* reverse = m_dictionaries.reverseIndex(source)) {
+    if (const auto reverse = m_dictionaries.reverseIndex(source)) {
         const QStringList headwords = reverse->lookup(text);
         if (!headwords.isEmpty())
             return headwords.join(QStringLiteral(", "));
     }
     return std::nullopt;
+}
+
+std::optional<QString> Translator::fromEnglish(const QString& word, const QString& target) const
+{
+    // The senses come from the largest dictionary that has the word; the
+    // others, and the dictionaries back into English, confirm them.
+    std::vector<SenseRanking::Sense> senses;
+    QSet<QString> elsewhere;
+    for (const auto& dictionary : m_dictionaries.fromEnglish(target)) {
+        std::vector<ParsedEntry> parsed;
+        for (const std::string& entry : dictionary.dictionary->entries(word))
+            parsed.push_back(EntryParser::parse(entry, dictionary.format));
+        auto found = SenseRanking::sensesOf(word, parsed);
+        if (senses.empty()) {
+            senses = std::move(found);
+            continue;
+        }
+        for (const auto& sense : found) {
+            for (const QString& term : sense.terms)
+                elsewhere.insert(term.toLower());
+        }
+    }
+    if (senses.empty())
+        return std::nullopt;
+    constexpr std::size_t kChecked = 40; // each check is a dictionary lookup
+    for (std::size_t i = 0; i < std::min(senses.size(), kChecked); ++i) {
+        SenseRanking::Sense& sense = senses[i];
+        sense.confirmed = std::any_of(sense.terms.begin(), sense.terms.end(), [&](const QString& term) {
+            return elsewhere.contains(term.toLower());
+        }) || translatesBack(sense.terms.front(), word, target);
+    }
+    const QString summary = SenseRanking::summarise(SenseRanking::order(std::move(senses)));
+    if (summary.isEmpty())
+        return std::nullopt;
+    return summary;
+}
+
+bool Translator::translatesBack(const QString& term, const QString& word, const QString& language) const
+{
+    const QString wanted = word.toLower();
+    for (const auto& dictionary : m_dictionaries.intoEnglish(language)) {
+        for (const std::string& entry : dictionary.dictionary->entries(term)) {
+            const ParsedEntry parsed = EntryParser::parse(entry, dictionary.format);
+            for (const QStringList& sense : parsed.senses) {
+                for (QString english : sense) {
+                    english = english.toLower();
+                    if (english.startsWith(QLatin1String("to ")))
+                        english = english.mid(3);
+                    if (english == wanted)
+                        return true;
+                }
+            }
+        }
+    }
+    return false;
 }
 
 Reply Translator::viaProvider(const QString& text, const QString& source, const QString& target) const

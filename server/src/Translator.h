@@ -32,6 +32,9 @@ public:
 private:
     std::optional<QString> fromDictionaries(
         const QString& text, const QString& source, const QString& target) const;
+    std::optional<QString> fromEnglish(const QString& word, const QString& target) const;
+    // Whether a dictionary into English translates `term` back into `word`.
+    bool translatesBack(const QString& term, const QString& word, const QString& language) const;
     Reply viaProvider(const QString& text, const QString& source, const QString& target) const;
     static Reply result(
         const QString& text, const QString& translated, const QString& source, const QString& target);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "WordNet.h"
 
+#include "SortedLines.h"
+
 #include <QDir>
-#include <QFile>
 #include <algorithm>
 
 namespace {
@@ -22,29 +23,6 @@ const std::vector<Rule> kRules[4] = {
     { { "er", "" }, { "est", "" }, { "er", "e" }, { "est", "e" } },
     {},
 };
-
-std::optional<QByteArray> readFile(const QDir& dir, const QString& name, QString* error)
-{
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
-        return std::nullopt;
-    }
-    return file.readAll();
-}
-
-template <typename Visit> void forEachLine(const QByteArray& text, Visit visit)
-{
-    const std::string_view all(text.constData(), std::size_t(text.size()));
-    for (std::size_t at = 0; at < all.size();) {
-        std::size_t end = all.find('\n', at);
-        if (end == std::string_view::npos)
-            end = all.size();
-        visit(all.substr(at, end - at));
-        at = end + 1;
-    }
-}
 
 std::vector<std::string_view> fields(std::string_view line)
 {
@@ -115,73 +93,91 @@ std::optional<WordNet> WordNet::load(const QString& dirPath, QString* error)
     const QDir dir(dirPath);
     WordNet wordNet;
     for (int p = 0; p < 4; ++p) {
-        const auto index = readFile(dir, QStringLiteral("index.%1").arg(kFileSuffix[p]), error);
-        const auto data
-            = index ? readFile(dir, QStringLiteral("data.%1").arg(kFileSuffix[p]), error) : std::nullopt;
+        auto index = MappedFile::open(dir.filePath(QStringLiteral("index.%1").arg(kFileSuffix[p])), error);
+        auto data = index
+            ? MappedFile::open(dir.filePath(QStringLiteral("data.%1").arg(kFileSuffix[p])), error)
+            : std::nullopt;
         if (!index || !data)
             return std::nullopt;
-        const std::string_view dataText(data->constData(), std::size_t(data->size()));
-        std::unordered_map<std::uint64_t, std::uint32_t> glossOfOffset;
-        forEachLine(*index, [&](std::string_view line) {
-            if (line.empty() || line[0] == ' ')
-                return; // licence header
-            const auto f = fields(line);
-            // lemma pos synset_cnt p_cnt [ptr_symbol...] sense_cnt tagsense_cnt synset_offset...
-            if (f.size() < 6)
-                return;
-            const int pointerCount = toInt(f[3]);
-            const std::size_t tagAt = 4 + std::size_t(std::max(pointerCount, 0)) + 1;
-            const int synsets = toInt(f[2]);
-            if (pointerCount < 0 || synsets <= 0 || tagAt + 1 >= f.size())
-                return;
-            const int tagCount = toInt(f[tagAt]);
-            const int offsetValue = toInt(f[tagAt + 1]);
-            if (offsetValue < 0)
-                return;
-            const auto offset = std::uint64_t(offsetValue);
-            auto found = glossOfOffset.find(offset);
-            if (found == glossOfOffset.end()) {
-                if (offset >= dataText.size())
-                    return;
-                const std::size_t end = std::min(dataText.find('\n', offset), dataText.size());
-                const std::string_view record = dataText.substr(offset, end - offset);
-                const std::size_t bar = record.find(" | ");
-                QString gloss = bar == std::string_view::npos ? QString()
-                                                              : glossWithoutExamples(record.substr(bar + 3));
-                wordNet.m_glosses.push_back(std::move(gloss));
-                found = glossOfOffset.emplace(offset, std::uint32_t(wordNet.m_glosses.size() - 1)).first;
-            }
-            LemmaInfo& lemma = wordNet.m_lemmas[std::string(f[0])];
-            lemma.tagCount[p] = std::max(tagCount, 0);
-            lemma.firstGloss[p] = found->second;
-        });
-        const auto exceptions = readFile(dir, QStringLiteral("%1.exc").arg(kFileSuffix[p]), nullptr);
-        if (exceptions) {
-            forEachLine(*exceptions, [&](std::string_view line) {
-                const auto f = fields(line);
-                for (std::size_t i = 1; i < f.size(); ++i)
-                    wordNet.m_exceptions[p][std::string(f[0])].emplace_back(f[i]);
-            });
-        }
+        wordNet.m_index[p] = std::move(*index);
+        wordNet.m_data[p] = std::move(*data);
+        // Adverbs have next to no exceptions; a missing list is an empty one.
+        if (auto exceptions
+            = MappedFile::open(dir.filePath(QStringLiteral("%1.exc").arg(kFileSuffix[p])), nullptr))
+            wordNet.m_exceptions[p] = std::move(*exceptions);
     }
-    if (wordNet.m_lemmas.empty()) {
+    // Without the counts every word is as common as any other.
+    if (auto counts = MappedFile::open(dir.filePath(QStringLiteral("cntlist.rev")), nullptr))
+        wordNet.m_counts = std::move(*counts);
+    if (!wordNet.info("entity")) {
         if (error)
-            *error = QStringLiteral("no lemma in the WordNet files of %1").arg(dirPath);
+            *error = QStringLiteral("the WordNet files of %1 are not readable").arg(dirPath);
         return std::nullopt;
     }
     return wordNet;
 }
 
-const WordNet::LemmaInfo* WordNet::info(const std::string& lemma) const
+std::optional<WordNet::LemmaInfo> WordNet::info(std::string_view lemma) const
 {
-    const auto found = m_lemmas.find(lemma);
-    return found == m_lemmas.end() ? nullptr : &found->second;
+    if (lemma.empty())
+        return std::nullopt;
+    std::optional<LemmaInfo> found;
+    for (int p = 0; p < 4; ++p) {
+        const std::string_view line = SortedLines::find(m_index[p].bytes(), lemma, ' ');
+        if (line.empty())
+            continue;
+        // lemma pos synset_cnt p_cnt [ptr_symbol...] sense_cnt tagsense_cnt synset_offset...
+        const auto f = fields(line.substr(0, line.find('\n')));
+        if (f.size() < 6)
+            continue;
+        const int pointerCount = toInt(f[3]);
+        const std::size_t tagAt = 4 + std::size_t(std::max(pointerCount, 0)) + 1;
+        if (pointerCount < 0 || toInt(f[2]) <= 0 || tagAt + 1 >= f.size())
+            continue;
+        const int offset = toInt(f[tagAt + 1]);
+        if (offset < 0)
+            continue;
+        if (!found)
+            found.emplace();
+        found->present[p] = true;
+        found->firstSynset[p] = std::uint64_t(offset);
+    }
+    return found;
 }
 
-bool WordNet::has(const std::string& lemma, PartOfSpeech pos) const
+bool WordNet::has(std::string_view lemma, PartOfSpeech pos) const
 {
-    const LemmaInfo* i = info(lemma);
-    return i && i->tagCount[int(pos)] >= 0;
+    return !lemma.empty() && !SortedLines::find(m_index[int(pos)].bytes(), lemma, ' ').empty();
+}
+
+int WordNet::occurrences(std::string_view lemma, std::optional<PartOfSpeech> pos) const
+{
+    // "run%2:38:00:: 1 268": sense key (lemma%type:...), sense number, count.
+    // Type 5, an adjective satellite, counts as an adjective.
+    const std::string_view lines = SortedLines::find(m_counts.bytes(), lemma, '%');
+    int total = 0;
+    for (std::size_t at = 0; at < lines.size();) {
+        const std::string_view line = SortedLines::nextLine(lines, at);
+        const auto f = fields(line);
+        const std::size_t type = lemma.size() + 1;
+        if (f.size() < 3 || line.size() <= type)
+            continue;
+        const int kind = line[type] == '5' ? 3 : line[type] - '0';
+        if (!pos || kind == int(*pos) + 1)
+            total += std::max(toInt(f[2]), 0);
+    }
+    return total;
+}
+
+QString WordNet::gloss(PartOfSpeech pos, std::uint64_t offset) const
+{
+    const std::string_view data = m_data[int(pos)].bytes();
+    if (offset >= data.size())
+        return {};
+    const std::size_t end = std::min(data.find('\n', offset), data.size());
+    const std::string_view record = data.substr(offset, end - offset);
+    const std::size_t bar = record.find(" | ");
+    return bar == std::string_view::npos ? QString() : glossWithoutExamples(record.substr(bar + 3));
 }
 
 std::vector<std::pair<WordNet::PartOfSpeech, std::string>> WordNet::baseForms(const QString& word) const
@@ -195,10 +191,11 @@ std::vector<std::pair<WordNet::PartOfSpeech, std::string>> WordNet::baseForms(co
     };
     for (PartOfSpeech pos : kPartsOfSpeech) {
         const int p = int(pos);
-        const auto exception = m_exceptions[p].find(w);
-        if (exception != m_exceptions[p].end()) {
-            for (const std::string& base : exception->second)
-                add(pos, base);
+        const std::string_view exceptions = SortedLines::find(m_exceptions[p].bytes(), w, ' ');
+        for (std::size_t at = 0; at < exceptions.size();) {
+            const auto f = fields(SortedLines::nextLine(exceptions, at));
+            for (std::size_t i = 1; i < f.size(); ++i)
+                add(pos, std::string(f[i]));
         }
         for (const Rule& rule : kRules[p]) {
             const std::string_view suffix(rule.suffix);
@@ -224,26 +221,23 @@ std::optional<std::string> WordNet::headword(const QString& word) const
     if (w.empty())
         return std::nullopt;
     // A word that is also a lemma of its own ("running" the noun, "better" the
-    // adjective) still lands on its base when the base is far more common in
-    // the tagged corpus: a reader selecting "running" nearly always means "run".
-    int ownCount = -1;
-    if (const LemmaInfo* own = info(w)) {
-        ownCount = 0;
-        for (int count : own->tagCount)
-            ownCount += std::max(count, 0);
-    }
+    // adjective) lands on its base only when the base, in the part of speech
+    // it was reduced in, occurs far more often in the sense-tagged corpus than
+    // the word in all of its own: "running" (9 occurrences) becomes "run" (268
+    // as a verb), while "better" (152) stays, since "good" (262) is not far
+    // more common, and "evening" stays, since "even" is hardly ever a verb.
     std::optional<std::string> best;
     int bestCount = -1;
     for (const auto& [pos, base] : baseForms(word)) {
-        const int count = info(base)->tagCount[int(pos)];
+        const int count = occurrences(base, pos);
         if (count > bestCount) {
             best = base;
             bestCount = count;
         }
     }
-    if (ownCount < 0)
+    if (!info(w))
         return best;
-    if (best && bestCount > 2 * ownCount)
+    if (best && bestCount > 2 * occurrences(w, std::nullopt))
         return best;
     return w;
 }
@@ -253,15 +247,17 @@ std::optional<WordNet::Entry> WordNet::lookup(const QString& word) const
     const auto lemma = headword(word);
     if (!lemma)
         return std::nullopt;
-    const LemmaInfo* i = info(*lemma);
+    const auto i = info(*lemma);
+    if (!i)
+        return std::nullopt;
     Entry entry;
     entry.lemma = QString::fromStdString(*lemma).replace(u'_', u' ');
     for (PartOfSpeech pos : kPartsOfSpeech) {
-        if (i->tagCount[int(pos)] < 0)
+        if (!i->present[int(pos)])
             continue;
-        const QString& gloss = m_glosses[i->firstGloss[int(pos)]];
-        if (!gloss.isEmpty())
-            entry.firstSenses.push_back({ pos, gloss });
+        const QString text = gloss(pos, i->firstSynset[int(pos)]);
+        if (!text.isEmpty())
+            entry.firstSenses.push_back({ pos, text });
     }
     return entry;
 }

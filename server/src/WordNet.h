@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "MappedFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
-// The English WordNet database, read once: which lemmas exist in which part of
-// speech, how often their senses were seen in the tagged corpus, and the
-// gloss of each lemma's first sense. Inflected forms are reduced with
-// WordNet's own exception lists and suffix rules (the "morphy" rules of wndb(5)).
+// The English WordNet database, its sorted index files searched where they
+// lie: which lemmas exist in which part of speech, how often their senses
+// were seen in the tagged corpus, and the gloss of each lemma's first sense.
+// Inflected forms are reduced with WordNet's own exception lists and suffix
+// rules (the "morphy" rules of wndb(5)). Read-only, so safe to share.
 class WordNet {
 public:
     enum class PartOfSpeech { Noun, Verb, Adjective, Adverb };
@@ -28,7 +31,7 @@ public:
         std::vector<Sense> firstSenses; // one per part of speech, in noun, verb, adjective, adverb order
     };
 
-    // Reads the index, data and exception files of `dir` (/usr/share/wordnet).
+    // Maps the index, data and exception files of `dir` (/usr/share/wordnet).
     static std::optional<WordNet> load(const QString& dir, QString* error);
 
     // The entry for a word as a reader meets it ("running" → run, "geese" → goose).
@@ -39,22 +42,25 @@ public:
     std::optional<std::string> headword(const QString& word) const;
     bool contains(const QString& word) const { return headword(word).has_value(); }
 
-    std::size_t lemmaCount() const { return m_lemmas.size(); }
-
     static QString partOfSpeechName(PartOfSpeech pos);
     // Lower case, trimmed, inner spaces as underscores, typographic apostrophes plain.
     static std::string normalise(const QString& word);
 
 private:
     struct LemmaInfo {
-        // Per part of speech: -1 when the lemma lacks it, else the tagged-sense count.
-        std::array<int, 4> tagCount { -1, -1, -1, -1 };
-        std::array<std::uint32_t, 4> firstGloss {}; // index into m_glosses
+        // Per part of speech: whether the lemma has it.
+        std::array<bool, 4> present {};
+        std::array<std::uint64_t, 4> firstSynset {}; // offset into the data file
     };
-    const LemmaInfo* info(const std::string& lemma) const;
-    bool has(const std::string& lemma, PartOfSpeech pos) const;
+    std::optional<LemmaInfo> info(std::string_view lemma) const;
+    bool has(std::string_view lemma, PartOfSpeech pos) const;
+    QString gloss(PartOfSpeech pos, std::uint64_t offset) const;
+    // How often a lemma occurs in the sense-tagged corpus (cntlist.rev), in
+    // one part of speech or in all.
+    int occurrences(std::string_view lemma, std::optional<PartOfSpeech> pos) const;
 
-    std::unordered_map<std::string, LemmaInfo> m_lemmas;
-    std::array<std::unordered_map<std::string, std::vector<std::string>>, 4> m_exceptions;
-    std::vector<QString> m_glosses;
+    std::array<MappedFile, 4> m_index;
+    std::array<MappedFile, 4> m_data;
+    std::array<MappedFile, 4> m_exceptions;
+    MappedFile m_counts;
 };

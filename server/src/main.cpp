@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// sorvantel-server: loads the dictionaries once, then answers on loopback
-// until SIGINT or SIGTERM.
+// sorvantel-server: maps the dictionaries, then answers on loopback until
+// SIGINT or SIGTERM; derived indexes missing from the cache are built while
+// it answers.
 #include "DictionarySet.h"
 #include "Espeak.h"
 #include "Server.h"
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <csignal>
 #include <cstdio>
-#include <malloc.h>
 #include <pthread.h>
 #include <sys/resource.h>
 
@@ -57,17 +57,15 @@ int main(int argc, char** argv)
         return 1;
     }
     QStringList warnings;
-    const DictionarySet dictionaries = DictionarySet::load(options.dictdDir, &warnings);
+    const DictionarySet dictionaries
+        = DictionarySet::load(options.dictdDir, DictionarySet::defaultCacheDir(), &warnings);
     for (const QString& warning : warnings)
         say(QStringLiteral("warning: ") + warning);
-    // Loading read whole files on many threads; give the freed buffers back.
-    malloc_trim(0);
     Espeak* espeak = Espeak::instance(&error);
     if (!espeak)
         say(QStringLiteral("warning: ") + error
             + QStringLiteral("; entries come without transcription or audio"));
-    say(QStringLiteral("loaded %1 WordNet lemmas and %2 dictionaries in %3 ms")
-            .arg(wordNet->lemmaCount())
+    say(QStringLiteral("loaded WordNet and %1 dictionaries in %2 ms")
             .arg(dictionaries.dictionaryCount())
             .arg(timer.elapsed()));
     if (options.verbose) {

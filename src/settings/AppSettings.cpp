@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "AppSettings.h"
 
+#include "DefaultRefinePrompt.h"
 #include "Language.h"
 #include "TypedSettingsFormat.h"
 
@@ -122,6 +123,11 @@ AppSettings::AppSettings(const QString& filePath)
                 qUtf8Printable(filePath), qUtf8Printable(aside));
         }
     }
+}
+
+const QString& AppSettings::defaultRefinePrompt()
+{
+    return ::defaultRefinePrompt();
 }
 
 QUrl AppSettings::defaultServerURL()

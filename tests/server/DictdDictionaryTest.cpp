@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "DictdDictionary.h"
-#include "EntryParser.h"
+#include "DictionarySet.h"
+#include "SortedLines.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -63,153 +67,128 @@ std::string base64(std::uint64_t value)
     return out;
 }
 
+// An index and a text of entries given in index order, as dictfmt writes them.
+std::pair<std::string, std::string> dictd(const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    std::string index, text;
+    for (const auto& [key, body] : entries) {
+        index += key + "\t" + base64(text.size()) + "\t" + base64(body.size()) + "\n";
+        text += body;
+    }
+    return { index, text };
+}
+
+void write(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), qint64(bytes.size()));
+}
+
 } // namespace
+
+TEST(SortedLines, FindsEveryLineOfAKeyAndNothingElse)
+{
+    const std::string text = "a\t1\nrun\t1\nrun\t2\nrun away\t3\nrunning\t4\nz\t5";
+    const std::pair<const char*, const char*> cases[] = {
+        { "a", "a\t1\n" },
+        { "run", "run\t1\nrun\t2\n" },
+        { "run away", "run away\t3\n" },
+        { "z", "z\t5" }, // the last line has no line break
+        { "ru", "" },
+        { "runs", "" },
+        { "zz", "" },
+        { "0", "" },
+    };
+    for (const auto& [key, lines] : cases)
+        EXPECT_EQ(SortedLines::find(text, key, '\t'), lines) << key;
+    EXPECT_EQ(SortedLines::find("", "a", '\t'), "");
+}
 
 TEST(DictdDictionary, DecodesDictdNumbers)
 {
     EXPECT_EQ(DictdDictionary::decodeNumber("A"), 0u);
-    EXPECT_EQ(DictdDictionary::decodeNumber("/"), 63u);
     EXPECT_EQ(DictdDictionary::decodeNumber("BA"), 64u);
     EXPECT_EQ(DictdDictionary::decodeNumber("I/6s"), 8 * 64 * 64 * 64 + 63 * 64 * 64 + 58 * 64 + 44u);
     EXPECT_FALSE(DictdDictionary::decodeNumber(""));
     EXPECT_FALSE(DictdDictionary::decodeNumber("A-B"));
 }
 
-TEST(DictdDictionary, ReadsEntriesAcrossDictzipChunksCaseInsensitively)
+TEST(DictdDictionary, FindsHeadwordsTheWayTheIndexWritesThem)
 {
-    // Entries longer than a chunk, so reads straddle chunk borders.
-    std::string text = "00-database-info\nA test dictionary.\n";
-    std::string index = "00databaseinfo\tA\t" + base64(text.size()) + "\n";
-    std::vector<std::pair<std::string, std::string>> entries = {
-        { "Apfel", "Apfel /ˈapfl̩/\napple\n" },
-        { "Haus", "Haus /haʊ̯s/\nhouse, home\n" + std::string(300, 'x') + "\n" },
-        { "Haus", "Haus\nbuilding\n" },
-        { "Straße", "Straße\nstreet, road\n" },
-    };
-    for (const auto& [headword, body] : entries) {
-        index += headword + "\t" + base64(text.size()) + "\t" + base64(body.size()) + "\n";
-        text += body;
-    }
-    index += "broken line without tabs\n";
+    // FreeDict's keys drop punctuation; Mueller's keep all characters, yet
+    // write many hyphenated words without the hyphen. Texts longer than a
+    // chunk, so reads straddle chunk borders.
+    const std::string longText(300, 'x');
+    const auto [freeIndex, freeText] = dictd({ { "00databaseutf8", "info\n" }, { "dont", "dont\n" },
+        { "email", "email\n" }, { "house", "house 1\n" + longText }, { "house", "house 2\n" },
+        { "motherinlaw", "motherinlaw\n" }, { "straße", "straße\n" }, { "wellknown", "wellknown\n" } });
+    const auto [allIndex, allText] = dictd({ { "00-database-allchars", "\n" }, { "don't", "don't\n" },
+        { "mother-in-law", "mother-in-law\n" }, { "wellknown", "wellknown\n" } });
     QString error;
-    const auto dictionary = DictdDictionary::fromData(index, dictzip(text, 64), &error);
-    ASSERT_TRUE(dictionary) << error.toStdString();
-
-    const auto haus = dictionary->entries(QStringLiteral("HAUS"));
-    ASSERT_EQ(haus.size(), 2u);
-    EXPECT_EQ(haus[0], entries[1].second) << "index order kept among equal headwords";
-    EXPECT_EQ(haus[1], entries[2].second);
-    EXPECT_EQ(dictionary->entries(QStringLiteral("straße")), std::vector<std::string> { entries[3].second });
-    EXPECT_EQ(dictionary->entries(QStringLiteral("STRASSE")).size(), 0u) << "no folding beyond case";
-    EXPECT_TRUE(dictionary->contains(QStringLiteral("  apfel ")));
-    EXPECT_FALSE(dictionary->contains(QStringLiteral("00-database-info"))) << "metadata is not a headword";
-    EXPECT_EQ(dictionary->headwordCount(), 3u);
-
-    // One pass over all entries reads the same texts.
-    std::vector<std::string> visited;
-    dictionary->forEachEntry([&](std::string_view, std::string_view body) { visited.emplace_back(body); });
-    ASSERT_EQ(visited.size(), 4u);
-    EXPECT_EQ(visited[1], entries[1].second);
+    const auto free = DictdDictionary::fromData(freeIndex, dictzip(freeText, 64), &error);
+    const auto all = DictdDictionary::fromData(allIndex, allText, &error);
+    ASSERT_TRUE(free && all) << error.toStdString();
+    const std::pair<const char*, const char*> cases[] = {
+        { "well-known", "wellknown\n" },
+        { "e-mail", "email\n" },
+        { " Mother-in-Law ", "motherinlaw\n" },
+        { "don't", "dont\n" },
+        { "don’t", "dont\n" },
+        { "STRASSE", nullptr }, // no folding beyond case
+        { "Straße", "straße\n" },
+        { "00databaseutf8", nullptr }, // metadata is not a headword
+        { "hous", nullptr },
+    };
+    for (const auto& [word, text] : cases) {
+        const auto found = free->entries(QString::fromUtf8(word));
+        EXPECT_EQ(found.empty() ? std::string() : found.front(), text ? std::string(text) : std::string())
+            << word;
+    }
+    EXPECT_EQ(free->entries(QStringLiteral("HOUSE")),
+        (std::vector<std::string> { "house 1\n" + longText, "house 2\n" }));
+    for (const char* word : { "don't", "don’t", "mother-in-law", "well-known", "wellknown" })
+        EXPECT_TRUE(all->contains(QString::fromUtf8(word))) << word;
+    EXPECT_FALSE(all->contains(QStringLiteral("dont")));
 }
 
-TEST(DictdDictionary, ReadsPlainAndWholeGzipText)
+TEST(DictdDictionary, RefusesUnreadableFiles)
 {
-    const std::string text = "run\nbegat\n";
-    const std::string index = "run\tA\t" + base64(text.size()) + "\n";
     QString error;
-    const auto plain = DictdDictionary::fromData(index, text, &error);
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->entries(QStringLiteral("run")).front(), text);
-    EXPECT_FALSE(DictdDictionary::fromData("", text, &error));
-    EXPECT_FALSE(DictdDictionary::fromData("only garbage\n", text, &error));
+    EXPECT_FALSE(DictdDictionary::fromData("", "text", &error));
+    EXPECT_FALSE(DictdDictionary::fromData("only garbage\n", "text", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(DictdDictionary::fromData(
-        index, std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03garbage!", 18), &error))
+        "run\tA\tB\n", std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03garbage!", 18), &error))
         << "a damaged gzip file is an error, not empty text";
 }
 
-TEST(EntryParser, ReadsTheFreeDictLayouts)
+TEST(DictionarySet, BuildsTheReverseIndexOnceAndAgainWhenTheDictionaryChanges)
 {
-    using F = EntryParser::Format;
-    struct Case {
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        // one line of comma-separated terms
-        { "dog /dɔg/\nсобака\n", "собака" },
-        // numbered senses
-        { "run /rʌn/\n1. atropellar\n2. arranque\n3. funcionar\n4. correr\n5. huir\n",
-            "atropellar; arranque; funcionar; correr" },
-        // grammar tags, subject labels, notes, examples and cross references dropped
-        { "laufen /ˈlaʊfn̩/ <v>\n [mach.] operation <n>, running <n>\n         Note: working of a machine\n"
-          "      \"Die Geschäfte laufen gut.\"  - Business is doing well.\n   Synonyms: {Gang}\n see: "
-          "{anlaufen}\n",
-            "operation, running" },
-        // numbered translations followed by unnumbered English glosses
-        { "house //haʊs// <n>\n1. balai, rumah\narchetypal structure of a human abode\n2. bilik, "
-          "kamar\ndebating chamber\n",
-            "balai, rumah; bilik, kamar" },
-        // a number that only names the part of speech, the terms on the next line
-        { " [ichi1]  家 /ie/\n1. (noun (common) (futsuumeishi))\nhouse, residence, dwelling\n2. family, "
-          "household\n",
-            "house, residence, dwelling; family, household" },
-        // roman numerals and tags before the number; a stray "2." at the end of a line
-        { "house\nI.  <N> 1.  budynek, dom\n 2.  [książek]  wydawnictwo\nII.  <V> 1.  mieścić\n",
-            "budynek, dom; wydawnictwo; mieścić" },
-        { "dom /dɔ̃m/ <n>\n1. house, home 2.\n(architektura) oddzielny budynek\n", "house, home" },
-        // more than three terms in a sense are cut
-        { "x\na, b, c, d, e\n", "a, b, c" },
-        { "empty\n\n   Note: nothing here\n", "" },
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("freedict-eng-rus"));
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    auto reverse = [&](const char* term) {
+        const auto set = DictionarySet::load(dir.path(), cache, nullptr);
+        set.waitUntilBuilt();
+        const auto index = set.reverseIndex(QStringLiteral("ru"));
+        return index ? index->lookup(QString::fromUtf8(term)) : QStringList { "(no index)" };
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(
-            EntryParser::summarise({ EntryParser::parse(c.text, F::FreeDict) }).toStdString(), c.expected)
-            << c.text;
-}
+    auto cached = [&] { return QDir(cache).entryList(QDir::Files); };
 
-TEST(EntryParser, RanksEveryDayEntriesBeforeSpecialistOnes)
-{
-    using F = EntryParser::Format;
-    // Alphabetical index order puts the technical sense first; the everyday one has examples.
-    const std::vector<ParsedEntry> entries = {
-        EntryParser::parse("dog\nBandhaken\n         Note: Fassbinderei\n", F::FreeDict),
-        EntryParser::parse("dog\nBock [techn.]\n", F::FreeDict),
-        EntryParser::parse(
-            "dog\nHund [zool.]\n      \"train a dog\" - einen Hund abrichten\n      \"a\" - b\n",
-            F::FreeDict),
-    };
-    EXPECT_EQ(EntryParser::summarise(entries, 2).toStdString(), "Hund; Bock");
-    // The same term in two entries appears once.
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("a\nx, y\n", F::FreeDict),
-                                         EntryParser::parse("a\nY, z\n", F::FreeDict) })
-                  .toStdString(),
-        "x, y; z");
-}
+    auto [index, text] = dictd({ { "dog", "dog /dɒg/\nсобака, пёс\n" } });
+    write(base + ".index", index);
+    write(base + ".dict", text);
+    EXPECT_EQ(reverse("Собака"), QStringList { "dog" });
+    const QStringList first = cached();
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(reverse("пёс"), QStringList { "dog" });
+    EXPECT_EQ(cached(), first) << "an unchanged dictionary reuses the cache";
 
-TEST(EntryParser, ReadsTheFirstSenseOfEachPartOfSpeechInMueller)
-{
-    using F = EntryParser::Format;
-    const char* run
-        = "run\n   [rʌn]\n   1. _n.\n      1) бег, пробег; at a run бегом\n      2) короткая поездка\n"
-          "   2. _v. (ran - run)\n      1) бежать; бегать\n      2) двигаться\n";
-    EXPECT_EQ(
-        EntryParser::summarise({ EntryParser::parse(run, F::Mueller) }).toStdString(), "бег, пробег; бежать");
-    // Labels and parentheses go; a first sense wrapped over two lines is joined.
-    const char* house = "house\n   1. _n. [haʊs], _pl. [↗haʊzɪz]\n      1) дом (тж. the H.), жилище,\n      "
-                        "здание; семья\n";
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(house, F::Mueller) }).toStdString(),
-        "дом, жилище, здание");
-    // Inline translation without numbered senses.
-    EXPECT_EQ(
-        EntryParser::summarise({ EntryParser::parse("quickly\n   [↗kwɪklɪ] _adv. быстро\n", F::Mueller) })
-            .toStdString(),
-        "быстро");
-    // A pointer to another entry is no translation.
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse("ran\n   [ræn] _p. от run 2\n", F::Mueller) })
-                  .toStdString(),
-        "");
-    const char* running = "running\n   [↗rʌnɪŋ]\n   1. _pres-p. от run 2\n   2. _n.\n      1) беганье; бег\n "
-                          "  3. _a.\n      1) бегущий\n";
-    EXPECT_EQ(EntryParser::summarise({ EntryParser::parse(running, F::Mueller) }).toStdString(),
-        "беганье; бегущий");
+    std::tie(index, text) = dictd({ { "cat", "cat\nкошка\n" }, { "dog", "dog\nсобака\n" } });
+    write(base + ".index", index);
+    write(base + ".dict", text);
+    EXPECT_EQ(reverse("кошка"), QStringList { "cat" });
+    EXPECT_EQ(cached().size(), 1) << "the stale index is gone";
+    EXPECT_NE(cached(), first);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Rewriting against a fake Gemini API on loopback.
-#include "AppSettings.h"
+#include "DefaultRefinePrompt.h"
 #include "GeminiClient.h"
 #include "ServerTestSupport.h"
 
@@ -63,7 +63,7 @@ TEST(GeminiClient, SendsTheKeyOnlyInItsHeaderAndThePromptAsSystemInstruction)
     EXPECT_EQ(sent.value("contents").toArray().at(0).toObject().value("role"), "user");
     EXPECT_EQ(firstText(sent.value("contents").toArray().at(0)), "pls chek this");
     EXPECT_EQ(firstText(parse(QByteArray::fromStdString(received.back().body)).value("systemInstruction")),
-        AppSettings::defaultRefinePrompt());
+        defaultRefinePrompt());
 }
 
 TEST(GeminiClient, ExplainsEveryFailureWithoutTheKey)

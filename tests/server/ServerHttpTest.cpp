@@ -136,7 +136,7 @@ TEST_F(ServerHttp, TranslatesWithTheOfflineDictionariesOrSaysWhyNot)
         { "dog", "de", 200, "Hund" }, // everyday sense first
         { "Geese", "ru", 200, "гусь" }, // under its lemma
         { "собака", "en", 200, "dog, hound, pooch" }, // reverse index: no Russian–English dictionary
-        { "Haus", "en", 200, "home" },
+        { "Haus", "en", 200, "house" },
         { "house", "en", 200, "house" }, // already in the target language
         { "house", "uk", 503, "There is no offline English–Ukrainian dictionary" },
         { "Hund", "fr", 503,

@@ -23,8 +23,12 @@ const WordNet& sharedWordNet()
 
 const DictionarySet& sharedDictionaries()
 {
-    static const DictionarySet dictionaries
-        = DictionarySet::load(QStringLiteral("/usr/share/dictd"), nullptr);
+    static const DictionarySet dictionaries = [] {
+        auto set = DictionarySet::load(
+            QStringLiteral("/usr/share/dictd"), DictionarySet::defaultCacheDir(), nullptr);
+        set.waitUntilBuilt();
+        return set;
+    }();
     return dictionaries;
 }
 

@@ -8,30 +8,26 @@ TEST(WordNet, FindsTheLemmaAReaderMeans)
 {
     const WordNet& wordNet = sharedWordNet();
     const std::pair<const char*, const char*> cases[] = {
-        { "running", "run" }, // verb exception list, though "running" is a noun too
-        { "geese", "goose" }, // irregular plural
-        { "ran", "run" },
+        { "running", "run" }, // far more common as the verb's form than as a noun of its own
+        { "better", "better" }, // common on its own: "good" is not far more so
+        { "evening", "evening" }, // "even" is hardly ever a verb
+        { "geese", "goose" }, // exception lists
         { "went", "go" },
-        { "Dogs", "dog" }, // case and a regular plural
-        { "boxes", "box" }, // -xes
+        { "Dogs", "dog" }, // case and the suffix rules
         { "churches", "church" },
         { "ladies", "lady" },
-        { "walked", "walk" },
-        { "hoping", "hope" }, // -ing → -e
+        { "hoping", "hope" },
         { "biggest", "big" },
-        { "evening", "evening" }, // its own noun, far more common than the verb "even"
-        { "clothes", "clothes" },
-        { "serendipity", "serendipity" },
-        { "ice cream", "ice_cream" },
-        { " Ice  Cream ", "ice_cream" },
         { "women", "woman" },
+        { "clothes", "clothes" },
+        { " Ice  Cream ", "ice_cream" },
     };
     for (const auto& [word, lemma] : cases) {
         const auto found = wordNet.headword(QString::fromUtf8(word));
         ASSERT_TRUE(found) << word;
         EXPECT_EQ(*found, lemma) << word;
     }
-    for (const char* unknown : { "xyzzy", "", "runninged", "the" })
+    for (const char* unknown : { "xyzzy", "", "runninged", "the", "zzzzz" })
         EXPECT_FALSE(wordNet.headword(QString::fromUtf8(unknown))) << unknown;
 }
 
@@ -42,19 +38,9 @@ TEST(WordNet, GivesTheFirstSenseOfEachPartOfSpeechWithoutExamples)
     EXPECT_EQ(entry->lemma, "run");
     ASSERT_EQ(entry->firstSenses.size(), 2u);
     EXPECT_EQ(entry->firstSenses[0].partOfSpeech, WordNet::PartOfSpeech::Noun);
-    EXPECT_EQ(entry->firstSenses[1].partOfSpeech, WordNet::PartOfSpeech::Verb);
     EXPECT_EQ(entry->firstSenses[1].gloss,
         "move fast by using one's feet, with one foot off the ground at any given time");
 
-    const auto compound = sharedWordNet().lookup(QStringLiteral("ice cream"));
-    ASSERT_TRUE(compound);
-    EXPECT_EQ(compound->lemma, "ice cream");
-    for (const auto& sense : compound->firstSenses)
-        EXPECT_FALSE(sense.gloss.contains(u'"')) << sense.gloss.toStdString();
-}
-
-TEST(WordNet, ReportsAMissingDatabase)
-{
     QString error;
     EXPECT_FALSE(WordNet::load(QStringLiteral("/nonexistent/wordnet"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("index.noun"))) << error.toStdString();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "AppSettings.h"
+#include "DefaultRefinePrompt.h"
 
 // The rewriting instruction sent with a refine request when the user has not
 // written their own. Exactly this text: the service relies on its "---" rule.
-const QString& AppSettings::defaultRefinePrompt()
+const QString& defaultRefinePrompt()
 {
     static const QString prompt = QString::fromUtf8(
         R"PROMPT(Act as a casual, developer-friendly text refiner. I will give you rough drafts written in English or Russian. Rewrite them into clear, natural, modern English.
