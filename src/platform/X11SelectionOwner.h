@@ -9,6 +9,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class X11Connection;
@@ -40,6 +41,13 @@ public:
     // Leaves the selection without an owner, whoever held it.
     void clear();
 
+    // Asks the desktop's clipboard manager to keep the contents after this
+    // program is gone (CLIPBOARD_MANAGER / SAVE_TARGETS), serving its
+    // requests until it confirms or `bound` has passed. Blocks the caller
+    // meanwhile; meant for the moment of quitting. True when the manager
+    // took the contents.
+    bool handOverToManager(std::chrono::milliseconds bound);
+
     bool owns() const { return m_owns; }
     const ClipboardContents& contents() const { return m_contents; }
     X11Connection& connection() const { return *m_connection; }
@@ -63,6 +71,8 @@ private:
     void answer(const XEvent& request);
     bool serve(unsigned long requestor, unsigned long property, unsigned long target, bool allowIncremental);
     bool serveMultiple(unsigned long requestor, unsigned long property);
+    // Encodes a format offered as a conversion of another image, once.
+    bool encode(ClipboardFormat& format);
     void sendNextChunk(const OutgoingKey& key);
     void dropOutgoing(const OutgoingKey& key);
     void sweepOutgoing();
@@ -82,4 +92,5 @@ private:
     QTimer m_sweep;
     qsizetype m_chunkBytes = 0;
     std::map<QByteArray, unsigned long> m_atoms;
+    std::optional<bool> m_managerAnswer; // during handOverToManager(): whether it saved
 };
