@@ -287,16 +287,9 @@ bool X11SelectionOwner::handOverToManager(std::chrono::milliseconds bound)
     const unsigned long manager = atom("CLIPBOARD_MANAGER");
     if (!m_owns || XGetSelectionOwner(m_display, manager) == None)
         return false;
-    // The targets to keep, as the manager reads them from our window.
-    QByteArray targets;
-    for (const Offered& offered : m_offered) {
-        const uint32_t item = uint32_t(offered.target);
-        targets.append(reinterpret_cast<const char*>(&item), 4);
-    }
-    const unsigned long property = atom("_SORVANTEL_SAVE_TARGETS");
-    X11Property::write(m_display, m_window, property, XA_ATOM, 32, targets, 0, targets.size());
     m_managerAnswer.reset();
-    XConvertSelection(m_display, manager, atom("SAVE_TARGETS"), property, m_window, serverTime());
+    // No property: the manager is to keep every target we list.
+    XConvertSelection(m_display, manager, atom("SAVE_TARGETS"), None, m_window, serverTime());
     XFlush(m_display);
     // The manager now asks for every target; the answers go out from here,
     // since the event loop may not run again before the program ends.
