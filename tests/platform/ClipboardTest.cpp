@@ -312,4 +312,22 @@ TEST_F(ClipboardTest, ALateRefusalIsNeverTakenForANewerTransfer)
     EXPECT_EQ(*text, QStringLiteral("late"));
 }
 
+TEST_F(ClipboardTest, OurContentsGoToTheClipboardManagerAtQuit)
+{
+    Client manager(SORVANTEL_CLIPBOARD_MANAGER, {});
+    ASSERT_TRUE(manager.waitPrinted("ready", 5000));
+    std::unique_ptr<Clipboard> clipboard = Clipboard::createForSession();
+    EXPECT_FALSE(clipboard->handOverToManager()) << "nothing of ours to keep";
+    ClipboardContents contents = sampleContents();
+    contents.formats.removeAt(1); // beyond one request: this manager takes no INCR
+    clipboard->setContents(contents);
+    EXPECT_TRUE(clipboard->handOverToManager());
+    clipboard.reset();
+    ASSERT_TRUE(manager.waitPrinted("took", 5000));
+    EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o", "-t", "UTF8_STRING" }).output, "owned ✓");
+    EXPECT_EQ(targets(),
+        (QStringList {
+            "TARGETS", "UTF8_STRING", "application/x-sorvantel-words", "text/x-sorvantel-empty" }));
+}
+
 } // namespace
