@@ -265,16 +265,29 @@ void X11SelectionOwner::sweepOutgoing()
         m_sweep.stop();
 }
 
+QByteArray X11SelectionOwner::imageEncoderFor(const QByteArray& target)
+{
+    if (target == "application/x-qt-image")
+        return "png";
+    if (!target.startsWith("image/"))
+        return {};
+    if (const QList<QByteArray> formats = QImageWriter::imageFormatsForMimeType(target); !formats.isEmpty())
+        return formats.first();
+    // Qt owners name targets after Qt's format names: image/ppm, image/jpg.
+    const QByteArray name = target.mid(6).toLower();
+    return QImageWriter::supportedImageFormats().contains(name) ? name : QByteArray();
+}
+
 bool X11SelectionOwner::encode(ClipboardFormat& format)
 {
     const ClipboardFormat* source = m_contents.find(format.convertedFrom);
-    const QList<QByteArray> encoders = QImageWriter::imageFormatsForMimeType(format.target);
-    if (!source || encoders.isEmpty())
+    const QByteArray encoder = imageEncoderFor(format.target);
+    if (!source || encoder.isEmpty())
         return false;
     const QImage image = QImage::fromData(source->data);
     QBuffer buffer(&format.data);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, encoders.first());
+    QImageWriter writer(&buffer, encoder);
     if (image.isNull() || !writer.write(image)) {
         format.data.clear();
         return false;

@@ -48,6 +48,11 @@ public:
     // took the contents.
     bool handOverToManager(std::chrono::milliseconds bound);
 
+    // The image writer format for an image target ("png" for image/png and
+    // for Qt's own application/x-qt-image, "ppm" for image/ppm); empty for
+    // any other target.
+    static QByteArray imageEncoderFor(const QByteArray& target);
+
     bool owns() const { return m_owns; }
     const ClipboardContents& contents() const { return m_contents; }
     X11Connection& connection() const { return *m_connection; }

@@ -3,9 +3,9 @@
 
 #include "X11ClientIdentity.h"
 #include "X11Connection.h"
+#include "X11SelectionOwner.h"
 #include "X11SelectionTransfers.h"
 
-#include <QImageWriter>
 #include <QTimer>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -19,11 +19,13 @@ using Reply = X11SelectionTransfers::Reply;
 // Text targets tried in turn: UTF-8 first, Latin-1 from older programs.
 constexpr const char* textTargets[] = { "UTF8_STRING", "STRING" };
 
-// Lossless image encodings, the most common first: the one of these an owner
-// lists first is kept byte for byte, and its other image formats are
-// encoded from it when someone asks for them.
-constexpr const char* losslessImages[] = { "image/png", "image/bmp", "image/x-bmp", "image/tiff",
-    "image/x-portable-pixmap", "image/x-portable-anymap" };
+// Lossless image encodings, the most compact first: the first of these an
+// owner lists is kept byte for byte, and its other image formats are
+// encoded from it when someone asks for them. (BMP would cost the owner less
+// to encode, but its 25 MB for a 3840x2160 picture take longer to move
+// through the server than PNG takes to compress.)
+constexpr const char* losslessImages[]
+    = { "image/png", "image/bmp", "image/x-bmp", "image/x-portable-pixmap", "image/tiff" };
 
 // Targets that describe the selection or ask its owner to do something
 // (DELETE removes the selected text) rather than hold a format of it.
@@ -32,11 +34,6 @@ bool isMetaTarget(const QByteArray& name)
     static const std::set<QByteArray> names { "TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "DELETE",
         "INSERT_SELECTION", "INSERT_PROPERTY" };
     return names.contains(name);
-}
-
-bool canEncode(const QByteArray& mimeType)
-{
-    return !QImageWriter::imageFormatsForMimeType(mimeType).isEmpty();
 }
 
 } // namespace
@@ -193,9 +190,19 @@ void X11SelectionReader::planFormats(
             break;
         }
     }
-    for (const QByteArray& name : names) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        const QByteArray& name = names[i];
+        // A picture as a server pixmap: the owner draws one on request (slow
+        // for a large picture) and its id dies with the owner's ownership,
+        // so with the picture kept it is not worth keeping.
+        if (!kept.isEmpty() && (name == "PIXMAP" || name == "BITMAP")) {
+            names.erase(names.begin() + qsizetype(i));
+            read->targets.erase(read->targets.begin() + qsizetype(i));
+            --i;
+            continue;
+        }
         ClipboardFormat format;
-        if (!kept.isEmpty() && name != kept && name.startsWith("image/") && canEncode(name)) {
+        if (!kept.isEmpty() && name != kept && !X11SelectionOwner::imageEncoderFor(name).isEmpty()) {
             format = { name, name, 8, {}, kept };
         }
         read->contents.formats.append(std::move(format));
