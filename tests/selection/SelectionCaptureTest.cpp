@@ -67,7 +67,10 @@ std::optional<QString> text(const char* value)
 // The first window whose title is `title`, waiting for it to appear.
 unsigned long windowTitled(const QString& title)
 {
-    return run("xdotool", { "search", "--sync", "--name", title }).output.split('\n').value(0).toULong();
+    return run("xdotool", { "search", "--sync", "--onlyvisible", "--name", title })
+        .output.split('\n')
+        .value(0)
+        .toULong();
 }
 
 class SelectionCaptureTest : public ::testing::Test {
