@@ -49,24 +49,43 @@ std::optional<X11ClientIdentity::Client> X11ClientIdentity::ofWindow(
     return client;
 }
 
-unsigned long X11ClientIdentity::activeWindow(X11Connection& connection)
+namespace {
+
+// A window-valued property of `window`; 0 when it has none.
+unsigned long windowProperty(Display* display, unsigned long window, const char* name)
 {
-    Display* display = connection.display();
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    unsigned long active = 0;
-    if (XGetWindowProperty(display, connection.rootWindow(),
-            XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW, &type, &format, &count,
-            &after, &data)
+    unsigned long value = 0;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False, XA_WINDOW, &type,
+            &format, &count, &after, &data)
             == Success
         && data) {
         if (type == XA_WINDOW && format == 32 && count == 1)
-            active = *reinterpret_cast<const unsigned long*>(data);
+            value = *reinterpret_cast<const unsigned long*>(data);
         XFree(data);
     }
+    return value;
+}
+
+} // namespace
+
+unsigned long X11ClientIdentity::activeWindow(X11Connection& connection)
+{
+    Display* display = connection.display();
+    unsigned long active = 0;
+    connection.trapErrors([&] {
+        // The root's _NET_ACTIVE_WINDOW outlives its window manager, and a
+        // stale id may by now lie in another client's range: believe it only
+        // while the manager's check window still names itself.
+        const unsigned long check
+            = windowProperty(display, connection.rootWindow(), "_NET_SUPPORTING_WM_CHECK");
+        if (check && windowProperty(display, check, "_NET_SUPPORTING_WM_CHECK") == check)
+            active = windowProperty(display, connection.rootWindow(), "_NET_ACTIVE_WINDOW");
+    });
     if (active)
         return active;
     Window focus = None;
