@@ -6,10 +6,14 @@
 // about 15 encodings, each produced when asked for. The benchmark takes
 // snapshots of it the way a capture does and prints time, formats and bytes,
 // then how long reading the same contents back from our own restored owner
-// takes (pure transfer, nothing to encode).
+// takes (pure transfer, nothing to encode). Then the capture a shortcut
+// press runs over a window with nothing selected: the time to its answer
+// (when quick translate opens), and after a capture that copied, every
+// target of the image read back from the restored clipboard.
 //
 //   selection_snapshot_bench [--runs N]
 #include "Clipboard.h"
+#include "SelectionCapture.h"
 #include "X11SelectionOwner.h"
 #include "X11SelectionReader.h"
 
@@ -17,11 +21,13 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -82,6 +88,69 @@ template <typename Start> std::pair<qint64, std::optional<ClipboardContents>> ti
     return { clock.elapsed(), *result };
 }
 
+// The window the user works in: ignores the copy keystroke, or answers it
+// by copying a word.
+class Application : public QWindow {
+public:
+    bool copies = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (copies && event->matches(QKeySequence::Copy))
+            QGuiApplication::clipboard()->setText(QStringLiteral("word"));
+    }
+};
+
+std::pair<qint64, CaptureResult> timedCapture()
+{
+    std::optional<CaptureResult> result;
+    QElapsedTimer clock;
+    clock.start();
+    SelectionCapture::capture([&result](CaptureResult captured) { result = std::move(captured); });
+    while (!result)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return { clock.elapsed(), *result };
+}
+
+// What another program reads for `target`, with this process answering.
+QByteArray readBack(const QString& target)
+{
+    QProcess xclip;
+    xclip.start("xclip", { "-selection", "clipboard", "-o", "-t", target });
+    while (xclip.state() != QProcess::NotRunning)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return xclip.readAllStandardOutput();
+}
+
+void measureCapture(const std::optional<ClipboardContents>& owned, int runs)
+{
+    Application window;
+    window.resize(200, 100);
+    window.show();
+    window.requestActivate();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    for (int run = 1; run <= runs; ++run) {
+        const auto [ms, result] = timedCapture();
+        std::printf("  press to quick translate %d: %lld ms (%s)\n", run, ms,
+            result.source == CaptureResult::Source::nothing ? "nothing selected" : "UNEXPECTED");
+    }
+    if (!owned)
+        return;
+    window.copies = true;
+    const auto [ms, result] = timedCapture();
+    std::printf(
+        "  press to a copied word: %lld ms (%s)\n", ms, result.text == "word" ? "word" : "UNEXPECTED");
+    QElapsedTimer clock;
+    clock.start();
+    int back = 0;
+    for (const ClipboardFormat& format : owned->formats)
+        back += readBack(QString::fromLatin1(format.target)).isEmpty() ? 0 : 1;
+    std::printf("  every target back from the restored clipboard: %d of %lld in %lld ms\n", back,
+        qint64(owned->formats.size()), clock.elapsed());
+}
+
 double megabytes(qsizetype bytes)
 {
     return double(bytes) / (1024.0 * 1024.0);
@@ -115,6 +184,7 @@ void measure(const QString& kind, int runs)
             run, ms, qint64(contents->formats.size()), megabytes(contents->byteCount()), megabytes(total));
         last = contents;
     }
+    measureCapture(last, runs);
     if (last) {
         QStringList kept;
         for (const ClipboardFormat& format : last->formats)

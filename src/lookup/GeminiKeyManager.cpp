@@ -7,19 +7,42 @@
 
 namespace GeminiKeyManager {
 
+namespace {
+
+    // What the keyring held at the last read or successful change; empty
+    // before the first read and when a change may have failed.
+    std::optional<std::optional<QString>> g_cached;
+
+} // namespace
+
 std::optional<QString> read()
 {
-    return Keychain::read(service, account);
+    if (!g_cached)
+        g_cached = Keychain::read(service, account);
+    return *g_cached;
 }
 
 bool save(const QString& key)
 {
-    return Keychain::save(key, service, account);
+    const bool stored = Keychain::save(key, service, account);
+    if (stored)
+        g_cached = key;
+    else
+        g_cached.reset();
+    return stored;
 }
 
 void remove()
 {
-    Keychain::remove(service, account);
+    if (Keychain::remove(service, account))
+        g_cached = std::optional<QString>();
+    else
+        g_cached.reset();
+}
+
+void forgetCachedKey()
+{
+    g_cached.reset();
 }
 
 bool hasKey()

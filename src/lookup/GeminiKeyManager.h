@@ -12,6 +12,9 @@ namespace GeminiKeyManager {
 inline const QString service = QStringLiteral("com.sorvantel.gemini");
 inline const QString account = QStringLiteral("apiKey");
 
+// The keyring is asked once; later reads (every rewrite, every shortcut
+// press that checks for a key) come from memory, so none waits on a locked
+// or slow keyring. save() and remove() keep that copy current.
 std::optional<QString> read();
 // Stores the key as given; callers trim it and refuse an empty one first.
 // False when the store did not take it.
@@ -21,5 +24,8 @@ void remove();
 bool hasKey();
 // Four bullets and the key's last four characters (all of a shorter key).
 std::optional<QString> maskedKey();
+// Reads the keyring again on the next read(), for a key changed by another
+// program.
+void forgetCachedKey();
 
 } // namespace GeminiKeyManager

@@ -27,9 +27,9 @@ bool save(const QString& value, const QString& service, const QString& account)
     return SecretStore::forSession().save(value.toUtf8(), service, account) == SecretStore::Status::ok;
 }
 
-void remove(const QString& service, const QString& account)
+bool remove(const QString& service, const QString& account)
 {
-    SecretStore::forSession().remove(service, account);
+    return SecretStore::forSession().remove(service, account) == SecretStore::Status::ok;
 }
 
 } // namespace Keychain

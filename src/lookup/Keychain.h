@@ -11,10 +11,9 @@
 namespace Keychain {
 
 std::optional<QString> read(const QString& service, const QString& account);
-// Replaces any earlier value of the pair. False when the store did not take
-// the value (a locked keyring, a dismissed prompt, an unwritable file).
+// Replaces any earlier value of the pair. True when the store took it.
 bool save(const QString& value, const QString& service, const QString& account);
-// (`delete` is a reserved word in C++.)
-void remove(const QString& service, const QString& account);
+// (`delete` is a reserved word in C++.) True when the item is gone.
+bool remove(const QString& service, const QString& account);
 
 } // namespace Keychain

@@ -19,6 +19,7 @@ public:
         QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
     }
     void setContents(ClipboardContents) override { }
+    bool handOverToManager() override { return false; }
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ClipboardContents.h"
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,13 @@ public:
     // them until another program copies; empty contents leave the clipboard
     // empty.
     virtual void setContents(ClipboardContents contents) = 0;
+
+    // Contents this program holds die with it: at quit, hands them to the
+    // desktop's clipboard manager, waiting for it (and serving its requests)
+    // at most `managerTimeout`. True when the manager took them; false when
+    // there was nothing of ours to keep or no manager took it.
+    virtual bool handOverToManager() = 0;
+    static constexpr std::chrono::milliseconds managerTimeout { 2000 };
 
     // Replaces the contents with a plain string.
     void setText(const QString& text) { setContents(ClipboardContents::fromText(text)); }

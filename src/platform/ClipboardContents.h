@@ -12,6 +12,11 @@ struct ClipboardFormat {
     QByteArray type; // the type the owner answered with (often the target itself)
     int format = 8; // bits per item: 8, 16 or 32
     QByteArray data; // the items; 16- and 32-bit items in host byte order
+    // Empty for bytes the owner delivered. Otherwise the target of another
+    // image format whose picture this one is encoded from when first asked
+    // for (data is empty until then): owners encode every image format on
+    // request, and a large picture in all of them takes seconds.
+    QByteArray convertedFrom {};
 
     friend bool operator==(const ClipboardFormat&, const ClipboardFormat&) = default;
 };

@@ -9,6 +9,7 @@ namespace {
 
 class UnavailableSelectionReader final : public SelectionReader {
 public:
+    Holder holder(Selection) override { return Holder::nobody; }
     std::optional<QString> readTextNow(Selection) override { return std::nullopt; }
     void readText(Selection, TextHandler handler) override
     {

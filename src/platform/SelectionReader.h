@@ -21,7 +21,16 @@ public:
     // unknown, which is not the same as an empty selection.
     using ContentsHandler = std::function<void(std::optional<ClipboardContents>)>;
 
+    // Who holds a selection, as far as reading it goes. A highlight counts
+    // only in the program the user is in: PRIMARY outlives the highlight
+    // (xterm and browsers keep it after a click elsewhere), so one held by
+    // another program is stale.
+    enum class Holder { nobody, thisProcess, activeProgram, otherProgram };
+
     virtual ~SelectionReader() = default;
+
+    // Without waiting on any selection owner: a few round trips to the server.
+    virtual Holder holder(Selection selection) = 0;
 
     // The selection's text, now. Blocks the caller for at most a few hundred
     // milliseconds; nothing when there is no owner, no text form or no

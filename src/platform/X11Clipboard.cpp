@@ -100,3 +100,9 @@ void X11Clipboard::setContents(ClipboardContents contents)
     if (!m_owner->own(std::move(contents)))
         qWarning("Clipboard: the X server did not give this program the clipboard");
 }
+
+bool X11Clipboard::handOverToManager()
+{
+    catchUp();
+    return m_owner->handOverToManager(managerTimeout);
+}

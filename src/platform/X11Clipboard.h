@@ -28,6 +28,7 @@ public:
     void snapshot(ContentsHandler handler) override;
     void readText(TextHandler handler) override;
     void setContents(ClipboardContents contents) override;
+    bool handOverToManager() override;
 
 private:
     void onEvent(XEvent& event);

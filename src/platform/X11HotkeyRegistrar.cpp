@@ -4,6 +4,7 @@
 #include "VirtualKeyMap.h"
 #include "X11Connection.h"
 
+#include <QTimer>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -18,6 +19,9 @@ X11HotkeyRegistrar::X11HotkeyRegistrar(X11Connection& connection)
     XkbSetDetectableAutoRepeat(m_connection.display(), True, &supported);
     m_numLockMask = readNumLockMask();
     m_listener = m_connection.addListener([this](XEvent& event) { onEvent(event); });
+    m_heldWatch = std::make_unique<QTimer>();
+    m_heldWatch->setInterval(50);
+    QObject::connect(m_heldWatch.get(), &QTimer::timeout, m_heldWatch.get(), [this] { watchHeldKey(); });
 }
 
 X11HotkeyRegistrar::~X11HotkeyRegistrar()
@@ -59,22 +63,17 @@ HotkeyRegistrar::Result X11HotkeyRegistrar::registerHotkey(uint32_t keyCode, uin
     if (!keycode)
         return { statusInvalidCombination, 0 };
 
-    const Grab grab { keycode, VirtualKeyMap::x11ModifiersFor(modifiers), id };
-    const unsigned int numLock = m_numLockMask;
-    const int error = m_connection.trapErrors([&] {
-        for (unsigned int locks : { 0u, unsigned(LockMask), numLock, LockMask | numLock })
-            XGrabKey(display, grab.keycode, grab.modifiers | locks, m_connection.rootWindow(), False,
-                GrabModeAsync, GrabModeAsync);
-    });
+    const Grab added { keysym, keycode, VirtualKeyMap::x11ModifiersFor(modifiers), id };
+    const int error = grab(added);
     if (error) {
         // Some lock variants may have been granted; a half-registered shortcut
         // would work only with Caps Lock on, say.
-        ungrab(grab);
+        ungrab(added);
         XFlush(display);
         return { error == BadAccess ? statusTaken : statusInvalidCombination, 0 };
     }
     const Reference reference = m_nextReference++;
-    m_grabs.emplace(reference, grab);
+    m_grabs.emplace(reference, added);
     return { 0, reference };
 }
 
@@ -94,6 +93,45 @@ void X11HotkeyRegistrar::unregisterHotkey(Reference reference)
     m_connection.trapErrors([&] { ungrab(grab); });
 }
 
+int X11HotkeyRegistrar::grab(const Grab& grab)
+{
+    Display* display = m_connection.display();
+    const unsigned int numLock = m_numLockMask;
+    return m_connection.trapErrors([&] {
+        for (unsigned int locks : { 0u, unsigned(LockMask), numLock, LockMask | numLock })
+            XGrabKey(display, grab.keycode, grab.modifiers | locks, m_connection.rootWindow(), False,
+                GrabModeAsync, GrabModeAsync);
+    });
+}
+
+void X11HotkeyRegistrar::regrabAll()
+{
+    m_connection.trapErrors([&] {
+        for (const auto& [reference, held] : m_grabs)
+            ungrab(held);
+    });
+    m_numLockMask = readNumLockMask();
+    for (auto& [reference, held] : m_grabs) {
+        // A key gone from the new layout stays registered without a grab,
+        // and comes back with a layout that has it again.
+        held.keycode = XKeysymToKeycode(m_connection.display(), held.keysym);
+        if (held.keycode && grab(held))
+            qWarning(
+                "HotkeyRegistrar: shortcut %u could not be grabbed again after a layout change", held.id);
+    }
+    m_heldKeycode = 0;
+}
+
+void X11HotkeyRegistrar::watchHeldKey()
+{
+    char keys[32] = {};
+    XQueryKeymap(m_connection.display(), keys);
+    if (!m_heldKeycode || !(keys[m_heldKeycode / 8] & (1 << (m_heldKeycode % 8)))) {
+        m_heldKeycode = 0;
+        m_heldWatch->stop();
+    }
+}
+
 void X11HotkeyRegistrar::ungrab(const Grab& grab)
 {
     Display* display = m_connection.display();
@@ -106,7 +144,8 @@ void X11HotkeyRegistrar::onEvent(XEvent& event)
 {
     if (event.type == MappingNotify) {
         XRefreshKeyboardMapping(&event.xmapping);
-        m_numLockMask = readNumLockMask();
+        if (event.xmapping.request == MappingKeyboard || event.xmapping.request == MappingModifier)
+            regrabAll();
         return;
     }
     if (event.type == KeyRelease) {
@@ -124,6 +163,7 @@ void X11HotkeyRegistrar::onEvent(XEvent& event)
         if (m_heldKeycode == grab.keycode)
             return; // auto-repeat of a press already reported
         m_heldKeycode = grab.keycode;
+        m_heldWatch->start();
         if (m_handler)
             m_handler(grab.id);
         return;

@@ -4,7 +4,9 @@
 #include "HotkeyRegistrar.h"
 
 #include <map>
+#include <memory>
 
+class QTimer;
 class X11Connection;
 typedef union _XEvent XEvent;
 
@@ -15,6 +17,8 @@ class X11HotkeyRegistrar final : public HotkeyRegistrar {
 public:
     explicit X11HotkeyRegistrar(X11Connection& connection);
     ~X11HotkeyRegistrar() override;
+    X11HotkeyRegistrar(const X11HotkeyRegistrar&) = delete;
+    X11HotkeyRegistrar& operator=(const X11HotkeyRegistrar&) = delete;
 
     void installHandler(PressHandler handler) override;
     Result registerHotkey(uint32_t keyCode, uint32_t modifiers, uint32_t id) override;
@@ -22,12 +26,18 @@ public:
 
 private:
     struct Grab {
+        unsigned long keysym; // what the key codes are found from again after a layout change
         unsigned int keycode;
         unsigned int modifiers;
         uint32_t id;
     };
     void onEvent(XEvent& event);
+    // Grabs every lock variant; the X error of the first refused one, or 0.
+    int grab(const Grab& grab);
     void ungrab(const Grab& grab);
+    // After a keyboard mapping change: the same keys on their new key codes.
+    void regrabAll();
+    void watchHeldKey();
     unsigned int readNumLockMask() const;
 
     X11Connection& m_connection;
@@ -37,4 +47,7 @@ private:
     Reference m_nextReference = 1;
     unsigned int m_numLockMask = 0; // which of Mod1..Mod5 Num Lock is, read again on a mapping change
     unsigned int m_heldKeycode = 0; // the grabbed key currently down, to skip auto-repeat
+    // Clears m_heldKeycode once the key is up, for a release that went
+    // elsewhere (to a client that grabbed the keyboard meanwhile).
+    std::unique_ptr<QTimer> m_heldWatch;
 };

@@ -8,19 +8,24 @@
 #include <vector>
 
 std::optional<X11Property::Value> X11Property::read(
-    Display* display, unsigned long window, unsigned long property, bool remove)
+    Display* display, unsigned long window, unsigned long property, bool remove, qsizetype maxBytes)
 {
     Atom type = 0;
     int format = 0;
     unsigned long count = 0;
     unsigned long bytesAfter = 0;
     unsigned char* items = nullptr;
-    // A length in 32-bit units large enough for any property the server holds.
-    const int status = XGetWindowProperty(display, window, property, 0, 0x1fffffff, remove ? True : False,
+    // The length is in 32-bit units; one more byte than the cap tells a value
+    // of exactly the cap from a larger one.
+    const long units = long(std::min<qsizetype>(maxBytes / 4 + 1, 0x1fffffff));
+    const int status = XGetWindowProperty(display, window, property, 0, units, remove ? True : False,
         AnyPropertyType, &type, &format, &count, &bytesAfter, &items);
     if (status != Success)
         return std::nullopt;
-    Value value { type, format, {} };
+    Value value { type, format, {}, bytesAfter > 0 };
+    // The server deletes only a property read to its end.
+    if (remove && bytesAfter > 0)
+        XDeleteProperty(display, window, property);
     if (items && count) {
         if (format == 8) {
             value.data = QByteArray(reinterpret_cast<const char*>(items), qsizetype(count));

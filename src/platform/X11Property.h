@@ -15,11 +15,14 @@ struct Value {
     unsigned long type = 0; // 0 (None) when the property does not exist
     int format = 0;
     QByteArray data;
+    bool truncated = false; // the property held more than was asked for; data holds the start
 };
 
-// Reads the whole property, deleting it afterwards when `remove` is set.
+// Reads at most `maxBytes` of the property (the server sends no more),
+// deleting it afterwards when `remove` is set, also when it was truncated.
 // Nothing when the window is gone.
-std::optional<Value> read(Display* display, unsigned long window, unsigned long property, bool remove);
+std::optional<Value> read(Display* display, unsigned long window, unsigned long property, bool remove,
+    qsizetype maxBytes = qsizetype(1) << 30);
 
 // Replaces the property with `length` bytes of `data` from `offset` (both
 // multiples of the item size).

@@ -4,9 +4,12 @@
 #include "X11Connection.h"
 #include "X11Property.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <optional>
+#include <poll.h>
 
 std::unique_ptr<X11SelectionOwner> X11SelectionOwner::open(const char* selection)
 {
@@ -106,6 +109,10 @@ void X11SelectionOwner::onEvent(XEvent& event)
             m_contents = {};
         }
         break;
+    case SelectionNotify:
+        if (event.xselection.requestor == m_window && event.xselection.target == atom("SAVE_TARGETS"))
+            m_managerAnswer = event.xselection.property != None;
+        break;
     case PropertyNotify:
         if (event.xproperty.state == PropertyDelete) {
             const OutgoingKey key { event.xproperty.window, event.xproperty.atom };
@@ -180,7 +187,9 @@ bool X11SelectionOwner::serve(
     }
     if (!offered)
         return false;
-    const ClipboardFormat& format = m_contents.formats.at(offered->index);
+    ClipboardFormat& format = m_contents.formats[offered->index];
+    if (!format.convertedFrom.isEmpty() && format.data.isEmpty() && !encode(format))
+        return false;
     if (format.data.size() <= m_chunkBytes) {
         X11Property::write(
             m_display, requestor, property, offered->type, format.format, format.data, 0, format.data.size());
@@ -254,4 +263,57 @@ void X11SelectionOwner::sweepOutgoing()
         dropOutgoing(key);
     if (m_outgoing.empty())
         m_sweep.stop();
+}
+
+QByteArray X11SelectionOwner::imageEncoderFor(const QByteArray& target)
+{
+    if (target == "application/x-qt-image")
+        return "png";
+    if (!target.startsWith("image/"))
+        return {};
+    if (const QList<QByteArray> formats = QImageWriter::imageFormatsForMimeType(target); !formats.isEmpty())
+        return formats.first();
+    // Qt owners name targets after Qt's format names: image/ppm, image/jpg.
+    const QByteArray name = target.mid(6).toLower();
+    return QImageWriter::supportedImageFormats().contains(name) ? name : QByteArray();
+}
+
+bool X11SelectionOwner::encode(ClipboardFormat& format)
+{
+    const ClipboardFormat* source = m_contents.find(format.convertedFrom);
+    const QByteArray encoder = imageEncoderFor(format.target);
+    if (!source || encoder.isEmpty())
+        return false;
+    const QImage image = QImage::fromData(source->data);
+    QBuffer buffer(&format.data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, encoder);
+    if (image.isNull() || !writer.write(image)) {
+        format.data.clear();
+        return false;
+    }
+    return true;
+}
+
+bool X11SelectionOwner::handOverToManager(std::chrono::milliseconds bound)
+{
+    const unsigned long manager = atom("CLIPBOARD_MANAGER");
+    if (!m_owns || XGetSelectionOwner(m_display, manager) == None)
+        return false;
+    m_managerAnswer.reset();
+    // No property: the manager is to keep every target we list.
+    XConvertSelection(m_display, manager, atom("SAVE_TARGETS"), None, m_window, serverTime());
+    XFlush(m_display);
+    // The manager now asks for every target; the answers go out from here,
+    // since the event loop may not run again before the program ends.
+    const QDeadlineTimer deadline(bound);
+    const int fd = ConnectionNumber(m_display);
+    while (!m_managerAnswer && !deadline.hasExpired()) {
+        m_connection->processPendingEvents();
+        if (m_managerAnswer)
+            break;
+        pollfd socket { fd, POLLIN, 0 };
+        ::poll(&socket, 1, int(std::max<qint64>(1, deadline.remainingTime())));
+    }
+    return m_managerAnswer.value_or(false);
 }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class X11Connection;
@@ -40,6 +41,18 @@ public:
     // Leaves the selection without an owner, whoever held it.
     void clear();
 
+    // Asks the desktop's clipboard manager to keep the contents after this
+    // program is gone (CLIPBOARD_MANAGER / SAVE_TARGETS), serving its
+    // requests until it confirms or `bound` has passed. Blocks the caller
+    // meanwhile; meant for the moment of quitting. True when the manager
+    // took the contents.
+    bool handOverToManager(std::chrono::milliseconds bound);
+
+    // The image writer format for an image target ("png" for image/png and
+    // for Qt's own application/x-qt-image, "ppm" for image/ppm); empty for
+    // any other target.
+    static QByteArray imageEncoderFor(const QByteArray& target);
+
     bool owns() const { return m_owns; }
     const ClipboardContents& contents() const { return m_contents; }
     X11Connection& connection() const { return *m_connection; }
@@ -63,6 +76,8 @@ private:
     void answer(const XEvent& request);
     bool serve(unsigned long requestor, unsigned long property, unsigned long target, bool allowIncremental);
     bool serveMultiple(unsigned long requestor, unsigned long property);
+    // Encodes a format offered as a conversion of another image, once.
+    bool encode(ClipboardFormat& format);
     void sendNextChunk(const OutgoingKey& key);
     void dropOutgoing(const OutgoingKey& key);
     void sweepOutgoing();
@@ -82,4 +97,5 @@ private:
     QTimer m_sweep;
     qsizetype m_chunkBytes = 0;
     std::map<QByteArray, unsigned long> m_atoms;
+    std::optional<bool> m_managerAnswer; // during handOverToManager(): whether it saved
 };

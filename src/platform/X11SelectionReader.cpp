@@ -1,20 +1,31 @@
 // SPDX-License-Identifier: MIT
 #include "X11SelectionReader.h"
 
+#include "X11ClientIdentity.h"
 #include "X11Connection.h"
-#include "X11Property.h"
+#include "X11SelectionOwner.h"
+#include "X11SelectionTransfers.h"
 
 #include <QTimer>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <algorithm>
-#include <poll.h>
 #include <set>
 
 namespace {
 
+using Outcome = X11SelectionTransfers::Outcome;
+using Reply = X11SelectionTransfers::Reply;
+
 // Text targets tried in turn: UTF-8 first, Latin-1 from older programs.
 constexpr const char* textTargets[] = { "UTF8_STRING", "STRING" };
+
+// Lossless image encodings, the most compact first: the first of these an
+// owner lists is kept byte for byte, and its other image formats are
+// encoded from it when someone asks for them. (BMP would cost the owner less
+// to encode, but its 25 MB for a 3840x2160 picture take longer to move
+// through the server than PNG takes to compress.)
+constexpr const char* losslessImages[]
+    = { "image/png", "image/bmp", "image/x-bmp", "image/x-portable-pixmap", "image/tiff" };
 
 // Targets that describe the selection or ask its owner to do something
 // (DELETE removes the selected text) rather than hold a format of it.
@@ -30,9 +41,11 @@ bool isMetaTarget(const QByteArray& name)
 struct X11SelectionReader::ContentsRead {
     unsigned long selection = 0;
     QDeadlineTimer deadline;
+    // The formats in the owner's order; those with an empty target name
+    // still have to be read (targets[i] says which).
+    ClipboardContents contents;
     std::vector<unsigned long> targets;
     size_t next = 0;
-    ClipboardContents contents;
     ContentsHandler handler;
 };
 
@@ -45,245 +58,35 @@ std::unique_ptr<X11SelectionReader> X11SelectionReader::open()
 }
 
 X11SelectionReader::X11SelectionReader(std::unique_ptr<X11Connection> connection, qsizetype byteLimit)
-    : m_connection(std::move(connection))
-    , m_byteLimit(byteLimit)
+    : m_transfers(std::make_unique<X11SelectionTransfers>(std::move(connection), byteLimit))
 {
-    Display* display = m_connection->display();
-    // The requestor window holds the answers; INCR chunks are announced by
-    // its property changes.
-    XSetWindowAttributes attributes {};
-    attributes.event_mask = PropertyChangeMask;
-    m_window = XCreateWindow(display, m_connection->rootWindow(), -10, -10, 1, 1, 0, CopyFromParent,
-        InputOnly, CopyFromParent, CWEventMask, &attributes);
-    XFlush(display);
-    m_listener = m_connection->addListener([this](XEvent& event) { onEvent(event); });
 }
 
-X11SelectionReader::~X11SelectionReader()
-{
-    m_connection->removeListener(m_listener);
-    m_transfers.clear();
-    XDestroyWindow(m_connection->display(), m_window);
-    XFlush(m_connection->display());
-}
-
-unsigned long X11SelectionReader::atom(const char* name)
-{
-    const auto it = m_atoms.find(name);
-    if (it != m_atoms.end())
-        return it->second;
-    const Atom value = XInternAtom(m_connection->display(), name, False);
-    m_atoms.emplace(name, value);
-    m_atomNames.emplace(value, name);
-    return value;
-}
-
-QByteArray X11SelectionReader::atomName(unsigned long value)
-{
-    const auto it = m_atomNames.find(value);
-    if (it != m_atomNames.end())
-        return it->second;
-    QByteArray name;
-    m_connection->trapErrors([&] {
-        if (char* text = XGetAtomName(m_connection->display(), value)) {
-            name = text;
-            XFree(text);
-        }
-    });
-    m_atomNames.emplace(value, name);
-    return name;
-}
+X11SelectionReader::~X11SelectionReader() = default;
 
 unsigned long X11SelectionReader::selectionAtom(Selection selection)
 {
-    return selection == Selection::primary ? XA_PRIMARY : atom("CLIPBOARD");
+    return selection == Selection::primary ? XA_PRIMARY : m_transfers->atom("CLIPBOARD");
 }
 
-unsigned long X11SelectionReader::takeProperty()
+SelectionReader::Holder X11SelectionReader::holder(Selection selection)
 {
-    if (!m_freeProperties.empty()) {
-        const unsigned long property = m_freeProperties.back();
-        m_freeProperties.pop_back();
-        return property;
-    }
-    const QByteArray name = "_SORVANTEL_SELECTION_" + QByteArray::number(m_propertyCount++);
-    return atom(name.constData());
-}
-
-int X11SelectionReader::convert(unsigned long selection, unsigned long target,
-    std::chrono::milliseconds answerBound, std::chrono::milliseconds progressBound,
-    const QDeadlineTimer& overall, ReplyHandler handler)
-{
-    const int id = m_nextTransfer++;
-    Transfer& transfer = m_transfers[id];
-    transfer.selection = selection;
-    transfer.target = target;
-    transfer.property = takeProperty();
-    transfer.progressBound = progressBound;
-    transfer.overall = overall;
-    transfer.deadline = std::min(QDeadlineTimer(answerBound), overall);
-    transfer.handler = std::move(handler);
-    transfer.timer = std::make_unique<QTimer>();
-    transfer.timer->setSingleShot(true);
-    connect(transfer.timer.get(), &QTimer::timeout, this, [this, id] { armTimer(id); });
-
-    Display* display = m_connection->display();
-    XDeleteProperty(display, m_window, transfer.property);
-    XConvertSelection(display, selection, target, transfer.property, m_window, CurrentTime);
-    XFlush(display);
-    armTimer(id);
-    return id;
-}
-
-void X11SelectionReader::armTimer(int id)
-{
-    const auto it = m_transfers.find(id);
-    if (it == m_transfers.end())
-        return;
-    if (it->second.deadline.hasExpired()) {
-        finish(id, Outcome::timedOut);
-        return;
-    }
-    it->second.timer->start(std::max<qint64>(1, it->second.deadline.remainingTime()));
-}
-
-void X11SelectionReader::progress(Transfer& transfer)
-{
-    // However steadily chunks arrive, the read ends by its overall deadline.
-    transfer.deadline = std::min(QDeadlineTimer(transfer.progressBound), transfer.overall);
-}
-
-void X11SelectionReader::finish(int id, Outcome outcome)
-{
-    auto it = m_transfers.find(id);
-    if (it == m_transfers.end())
-        return;
-    Transfer transfer = std::move(it->second);
-    m_transfers.erase(it);
-    // This may run inside the timer's own timeout signal.
-    transfer.timer->stop();
-    transfer.timer.release()->deleteLater();
-    // An owner that missed the bound (or was cut off mid-transfer) may still
-    // write later; its late value must not land in another read, so such a
-    // property is not reused.
-    if (outcome == Outcome::delivered || outcome == Outcome::refused)
-        m_freeProperties.push_back(transfer.property);
-    Reply reply = outcome == Outcome::delivered ? std::move(transfer.reply) : Reply {};
-    reply.outcome = outcome;
-    transfer.handler(std::move(reply));
-}
-
-void X11SelectionReader::onEvent(XEvent& event)
-{
-    if (event.type == SelectionNotify && event.xselection.requestor == m_window) {
-        const XSelectionEvent& notify = event.xselection;
-        for (auto& [id, transfer] : m_transfers) {
-            if (transfer.answered || transfer.selection != notify.selection
-                || transfer.target != notify.target)
-                continue;
-            if (notify.property != None && notify.property != transfer.property)
-                continue;
-            const int found = id;
-            if (notify.property == None) {
-                finish(found, Outcome::refused);
-                return;
-            }
-            transfer.answered = true;
-            readChunk(found);
-            return;
-        }
-        return;
-    }
-    if (event.type == PropertyNotify && event.xproperty.window == m_window
-        && event.xproperty.state == PropertyNewValue) {
-        for (auto& [id, transfer] : m_transfers) {
-            if (transfer.incremental && transfer.property == event.xproperty.atom) {
-                readChunk(id);
-                return;
-            }
-        }
-    }
-}
-
-void X11SelectionReader::readChunk(int id)
-{
-    Transfer& transfer = m_transfers.at(id);
-    const std::optional<X11Property::Value> value
-        = X11Property::read(m_connection->display(), m_window, transfer.property, true);
-    if (!transfer.incremental) {
-        if (!value || value->type == None) {
-            finish(id, Outcome::refused);
-            return;
-        }
-        if (value->data.size() > m_byteLimit) {
-            finish(id, Outcome::tooLarge);
-            return;
-        }
-        if (value->type == atom("INCR")) {
-            // The announced size is a lower bound of the whole.
-            if (value->format == 32 && value->data.size() >= 4
-                && qsizetype(*reinterpret_cast<const uint32_t*>(value->data.constData())) > m_byteLimit) {
-                finish(id, Outcome::tooLarge);
-                return;
-            }
-            // Deleting the INCR property (done by the read) asks for the first chunk.
-            transfer.incremental = true;
-            progress(transfer);
-            armTimer(id);
-            return;
-        }
-        transfer.reply = Reply { Outcome::delivered, value->type, value->format, value->data };
-        finish(id, Outcome::delivered);
-        return;
-    }
-    if (!value || value->type == None)
-        return; // a notification for a chunk already read
-    if (value->data.isEmpty()) {
-        finish(id, Outcome::delivered); // the empty chunk ends the transfer
-        return;
-    }
-    if (value->data.size() > m_byteLimit - transfer.reply.data.size()) {
-        finish(id, Outcome::tooLarge);
-        return;
-    }
-    if (transfer.reply.data.isEmpty()) {
-        transfer.reply.type = value->type;
-        transfer.reply.format = value->format;
-    }
-    transfer.reply.data += value->data;
-    progress(transfer);
-    armTimer(id);
-}
-
-X11SelectionReader::Reply X11SelectionReader::convertNow(
-    unsigned long selection, unsigned long target, const QDeadlineTimer& deadline)
-{
-    std::optional<Reply> result;
-    const auto bound = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
-    const int id = convert(
-        selection, target, bound, bound, deadline, [&result](Reply reply) { result = std::move(reply); });
-    const int fd = ConnectionNumber(m_connection->display());
-    // Waits on the connection's socket only; the rest of the program is
-    // paused for at most the deadline.
-    while (!result) {
-        m_connection->processPendingEvents();
-        if (result)
-            break;
-        if (deadline.hasExpired()) {
-            finish(id, Outcome::timedOut);
-            break;
-        }
-        pollfd socket { fd, POLLIN, 0 };
-        ::poll(&socket, 1, int(std::max<qint64>(1, deadline.remainingTime())));
-    }
-    return *result;
-}
-
-std::optional<QString> X11SelectionReader::decode(unsigned long target, const Reply& reply)
-{
-    if (reply.outcome != Outcome::delivered)
-        return std::nullopt;
-    return ClipboardContents::decodeText(ClipboardFormat { atomName(target), {}, reply.format, reply.data });
+    X11Connection& connection = m_transfers->connection();
+    const unsigned long owner = XGetSelectionOwner(connection.display(), selectionAtom(selection));
+    if (owner == None)
+        return Holder::nobody;
+    const std::optional<X11ClientIdentity::Client> client = X11ClientIdentity::ofWindow(connection, owner);
+    if (client && client->isThisProcess())
+        return Holder::thisProcess;
+    const unsigned long active = X11ClientIdentity::activeWindow(connection);
+    // Without a window manager's word or a focused window there is nothing
+    // to tell a stale selection by.
+    if (!active)
+        return Holder::activeProgram;
+    const std::optional<X11ClientIdentity::Client> activeClient
+        = X11ClientIdentity::ofWindow(connection, active);
+    return client && activeClient && client->sameProgram(*activeClient) ? Holder::activeProgram
+                                                                        : Holder::otherProgram;
 }
 
 std::optional<QString> X11SelectionReader::readTextNow(Selection selection)
@@ -291,12 +94,14 @@ std::optional<QString> X11SelectionReader::readTextNow(Selection selection)
     const QDeadlineTimer deadline(answerTimeout);
     const unsigned long selectionName = selectionAtom(selection);
     for (const char* name : textTargets) {
-        const unsigned long target = atom(name);
-        const Reply reply = convertNow(selectionName, target, deadline);
+        const Reply reply = m_transfers->wait(selectionName, m_transfers->atom(name), deadline);
         if (reply.outcome != Outcome::refused && reply.outcome != Outcome::delivered)
             return std::nullopt;
-        if (std::optional<QString> text = decode(target, reply))
-            return text;
+        if (reply.outcome == Outcome::delivered) {
+            if (std::optional<QString> text
+                = ClipboardContents::decodeText({ name, {}, reply.format, reply.data, {} }))
+                return text;
+        }
     }
     return std::nullopt;
 }
@@ -317,14 +122,18 @@ void X11SelectionReader::readTextFrom(unsigned long selection, size_t targetInde
         deliver(std::nullopt);
         return;
     }
-    const unsigned long target = atom(textTargets[targetIndex]);
-    convert(selection, target, answerTimeout, answerTimeout, overall,
-        [this, selection, target, targetIndex, overall, handler, deliver](Reply reply) {
+    const char* name = textTargets[targetIndex];
+    m_transfers->start(selection, m_transfers->atom(name), { answerTimeout, answerTimeout, overall },
+        [this, selection, name, targetIndex, overall, handler, deliver](Reply reply) {
             if (reply.outcome == Outcome::refused) {
                 readTextFrom(selection, targetIndex + 1, overall, handler);
                 return;
             }
-            deliver(decode(target, reply));
+            if (reply.outcome != Outcome::delivered) {
+                deliver(std::nullopt);
+                return;
+            }
+            deliver(ClipboardContents::decodeText({ name, {}, reply.format, reply.data, {} }));
         });
 }
 
@@ -335,13 +144,13 @@ void X11SelectionReader::readContents(Selection selection, ContentsHandler handl
     read->deadline = QDeadlineTimer(contentsTimeout);
     read->handler = std::move(handler);
 
-    if (XGetSelectionOwner(m_connection->display(), read->selection) == None) {
+    if (XGetSelectionOwner(m_transfers->connection().display(), read->selection) == None) {
         // No owner: an empty selection, known to be empty.
         QTimer::singleShot(0, this, [read] { read->handler(ClipboardContents {}); });
         return;
     }
-    convert(read->selection, atom("TARGETS"), answerTimeout, answerTimeout, read->deadline,
-        [this, read](Reply reply) {
+    m_transfers->start(read->selection, m_transfers->atom("TARGETS"),
+        { answerTimeout, answerTimeout, read->deadline }, [this, read](Reply reply) {
             if (reply.outcome != Outcome::delivered && reply.outcome != Outcome::refused) {
                 giveUp(read);
                 return;
@@ -353,20 +162,72 @@ void X11SelectionReader::readContents(Selection selection, ContentsHandler handl
             } else {
                 // An owner without a list of targets still has its text.
                 for (const char* name : textTargets)
-                    listed.push_back(atom(name));
+                    listed.push_back(m_transfers->atom(name));
             }
-            std::set<unsigned long> seen;
-            for (unsigned long target : listed) {
-                if (target != None && seen.insert(target).second && !isMetaTarget(atomName(target)))
-                    read->targets.push_back(target);
-            }
+            planFormats(read, listed);
             readNextFormat(read);
         });
 }
 
+void X11SelectionReader::planFormats(
+    const std::shared_ptr<ContentsRead>& read, const std::vector<unsigned long>& listed)
+{
+    std::vector<QByteArray> names;
+    std::set<unsigned long> seen;
+    for (unsigned long target : listed) {
+        if (target == None || !seen.insert(target).second)
+            continue;
+        const QByteArray name = m_transfers->atomName(target);
+        if (name.isEmpty() || isMetaTarget(name))
+            continue;
+        names.push_back(name);
+        read->targets.push_back(target);
+    }
+    QByteArray kept;
+    for (const char* lossless : losslessImages) {
+        if (std::find(names.begin(), names.end(), lossless) != names.end()) {
+            kept = lossless;
+            break;
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        const QByteArray& name = names[i];
+        // A picture as a server pixmap: the owner draws one on request (slow
+        // for a large picture) and its id dies with the owner's ownership,
+        // so with the picture kept it is not worth keeping.
+        if (!kept.isEmpty() && (name == "PIXMAP" || name == "BITMAP")) {
+            names.erase(names.begin() + qsizetype(i));
+            read->targets.erase(read->targets.begin() + qsizetype(i));
+            --i;
+            continue;
+        }
+        ClipboardFormat format;
+        if (!kept.isEmpty() && name != kept && !X11SelectionOwner::imageEncoderFor(name).isEmpty()) {
+            format = { name, name, 8, {}, kept };
+        }
+        read->contents.formats.append(std::move(format));
+    }
+}
+
 void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& read)
 {
+    // Formats encoded from another one later are not asked for.
+    while (read->next < read->targets.size()
+        && !read->contents.formats.at(qsizetype(read->next)).target.isEmpty())
+        ++read->next;
     if (read->next >= read->targets.size()) {
+        // Refused formats leave no trace, nor do the ones that were to be
+        // encoded from a refused picture.
+        QList<ClipboardFormat>& formats = read->contents.formats;
+        std::set<QByteArray> delivered;
+        for (const ClipboardFormat& format : std::as_const(formats)) {
+            if (format.convertedFrom.isEmpty())
+                delivered.insert(format.target);
+        }
+        formats.removeIf([&delivered](const ClipboardFormat& format) {
+            return format.target.isEmpty()
+                || (!format.convertedFrom.isEmpty() && !delivered.contains(format.convertedFrom));
+        });
         QTimer::singleShot(0, this, [read] { read->handler(std::move(read->contents)); });
         return;
     }
@@ -374,21 +235,22 @@ void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& rea
         giveUp(read);
         return;
     }
-    const unsigned long target = read->targets[read->next++];
-    convert(read->selection, target, formatTimeout, formatTimeout, read->deadline,
-        [this, read, target](Reply reply) {
+    const size_t index = read->next++;
+    const unsigned long target = read->targets[index];
+    m_transfers->start(read->selection, target, { formatTimeout, formatTimeout, read->deadline },
+        [this, read, target, index](Reply reply) {
+            ClipboardFormat& slot = read->contents.formats[qsizetype(index)];
             if (reply.outcome == Outcome::delivered) {
-                ClipboardFormat format { atomName(target), atomName(reply.type), reply.format,
-                    std::move(reply.data) };
-                // Owners of an image offer the same encoding under several
-                // names (image/jpeg and image/jpg, say): hold those bytes once.
+                slot = { m_transfers->atomName(target), m_transfers->atomName(reply.type), reply.format,
+                    std::move(reply.data), {} };
+                // Owners offer the same bytes under several names (image/jpeg
+                // and image/jpg, say): hold those bytes once.
                 for (const ClipboardFormat& held : std::as_const(read->contents.formats)) {
-                    if (held.data.size() == format.data.size() && held.data == format.data) {
-                        format.data = held.data;
+                    if (&held != &slot && held.data.size() == slot.data.size() && held.data == slot.data) {
+                        slot.data = held.data;
                         break;
                     }
                 }
-                read->contents.formats.append(std::move(format));
             } else if (reply.outcome != Outcome::refused) {
                 // A format the owner has but that could not be read (overdue or
                 // too large): without it the snapshot would not be the clipboard,

@@ -6,20 +6,16 @@
 #include <QDeadlineTimer>
 #include <QObject>
 #include <chrono>
-#include <map>
 #include <memory>
 #include <vector>
 
-class QTimer;
 class X11Connection;
-typedef union _XEvent XEvent;
+class X11SelectionTransfers;
 
-// Selection reads with XConvertSelection on a connection of its own, so that
-// waiting for one answer never takes events from anyone else. Large values
-// arrive in INCR chunks; a read's bound counts from the request or the last
-// chunk, so a slow but working transfer finishes while a silent owner is
-// given up on. Each read also has a fixed overall deadline and a size limit
-// that no stream of chunks can push back.
+// What a read asks of a selection's owner, and in what order, over bounded
+// X11SelectionTransfers: the text targets in turn, or TARGETS and then each
+// format. Every read has a size limit and an overall deadline that no stream
+// of chunks can push back.
 class X11SelectionReader final : public QObject, public SelectionReader {
     Q_OBJECT
 public:
@@ -48,69 +44,21 @@ public:
     ~X11SelectionReader() override;
     Q_DISABLE_COPY_MOVE(X11SelectionReader)
 
+    Holder holder(Selection selection) override;
     std::optional<QString> readTextNow(Selection selection) override;
     void readText(Selection selection, TextHandler handler) override;
     void readContents(Selection selection, ContentsHandler handler) override;
 
 private:
-    // tooLarge: the value outgrew the byte limit and was given up on.
-    enum class Outcome { delivered, refused, timedOut, tooLarge };
-    struct Reply {
-        Outcome outcome = Outcome::refused;
-        unsigned long type = 0;
-        int format = 0;
-        QByteArray data;
-    };
-    using ReplyHandler = std::function<void(Reply)>;
-
-    struct Transfer {
-        unsigned long selection = 0;
-        unsigned long target = 0;
-        unsigned long property = 0;
-        bool answered = false; // SelectionNotify seen
-        bool incremental = false;
-        Reply reply;
-        std::chrono::milliseconds progressBound {};
-        QDeadlineTimer overall; // fixed when the request is sent
-        QDeadlineTimer deadline; // the next answer or chunk, never past `overall`
-        std::unique_ptr<QTimer> timer;
-        ReplyHandler handler; // called inline when the transfer ends
-    };
     struct ContentsRead;
-
-    // Asks the owner for one target. The handler runs exactly once, when the
-    // value is complete, refused, overdue or too large. The first answer must
-    // come within `answerBound`, each further chunk within `progressBound` of
-    // the last, and the whole by `overall`.
-    int convert(unsigned long selection, unsigned long target, std::chrono::milliseconds answerBound,
-        std::chrono::milliseconds progressBound, const QDeadlineTimer& overall, ReplyHandler handler);
-    Reply convertNow(unsigned long selection, unsigned long target, const QDeadlineTimer& deadline);
-    void onEvent(XEvent& event);
-    void readChunk(int id);
-    void progress(Transfer& transfer);
-    void finish(int id, Outcome outcome);
-    void armTimer(int id);
 
     void readTextFrom(unsigned long selection, size_t targetIndex, const QDeadlineTimer& overall,
         const std::shared_ptr<TextHandler>& handler);
+    void planFormats(const std::shared_ptr<ContentsRead>& read, const std::vector<unsigned long>& listed);
     void readNextFormat(const std::shared_ptr<ContentsRead>& read);
     // Ends a snapshot as unknown.
     void giveUp(const std::shared_ptr<ContentsRead>& read);
-    std::optional<QString> decode(unsigned long target, const Reply& reply);
-
     unsigned long selectionAtom(Selection selection);
-    unsigned long atom(const char* name);
-    QByteArray atomName(unsigned long atom);
-    unsigned long takeProperty();
 
-    std::unique_ptr<X11Connection> m_connection;
-    qsizetype m_byteLimit = maxReadBytes;
-    unsigned long m_window = 0;
-    int m_listener = 0;
-    std::map<int, Transfer> m_transfers;
-    int m_nextTransfer = 1;
-    std::vector<unsigned long> m_freeProperties;
-    int m_propertyCount = 0;
-    std::map<QByteArray, unsigned long> m_atoms;
-    std::map<unsigned long, QByteArray> m_atomNames;
+    std::unique_ptr<X11SelectionTransfers> m_transfers;
 };

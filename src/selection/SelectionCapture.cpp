@@ -7,76 +7,125 @@
 #include "PermissionHelpPage.h"
 #include "SelectionReader.h"
 
-#include <QCoreApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <chrono>
 #include <memory>
 
 namespace {
 
+using Source = CaptureResult::Source;
+
 // From the copy keystroke to the one look at the clipboard.
 constexpr std::chrono::milliseconds copyCheckDelay { 150 };
 
-using SharedCompletion = std::shared_ptr<SelectionCapture::Completion>;
+// A copy is under way: its keystroke, check and restore.
+bool g_copying = false;
 
-// The highlighted text of any X client: what stands in for the focused
-// element's selected text.
-std::optional<QString> selectedText()
+using SharedHandler = std::shared_ptr<SelectionCapture::Handler>;
+
+void finish(const SharedHandler& handler, CaptureResult result)
 {
-    return SelectionReader::shared().readTextNow(SelectionReader::Selection::primary);
+    g_copying = false;
+    (*handler)(std::move(result));
 }
 
-void checkCopy(const SharedCompletion& completion, const ClipboardContents& saved, uint64_t countBefore)
+bool anyWindowShown()
+{
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    return std::any_of(
+        windows.begin(), windows.end(), [](const QWindow* window) { return window->isVisible(); });
+}
+
+// The highlighted text of the program the user is in: what stands in for
+// the focused element's selected text.
+std::optional<QString> selectedText()
+{
+    SelectionReader& reader = SelectionReader::shared();
+    switch (reader.holder(SelectionReader::Selection::primary)) {
+    case SelectionReader::Holder::thisProcess:
+        // Our own popup's texts and fields: Qt has the text at hand, and a
+        // read through the server would wait on this very thread. Once no
+        // window of ours is open the highlight is stale.
+        if (!anyWindowShown())
+            return std::nullopt;
+        return QGuiApplication::clipboard()->text(QClipboard::Selection);
+    case SelectionReader::Holder::activeProgram:
+        return reader.readTextNow(SelectionReader::Selection::primary);
+    case SelectionReader::Holder::otherProgram:
+    case SelectionReader::Holder::nobody:
+        break;
+    }
+    return std::nullopt;
+}
+
+void checkCopy(const SharedHandler& handler, const ClipboardContents& saved, uint64_t countBefore)
 {
     Clipboard& clipboard = Clipboard::shared();
     if (clipboard.changeCount() == countBefore) {
         // Nothing was copied: the clipboard is still the original, with every
         // format its owner offers, which is better than any copy of it.
-        (*completion)(std::nullopt);
+        finish(handler, { Source::nothing, std::nullopt });
         return;
     }
-    clipboard.readText([completion, saved](std::optional<QString> copied) {
+    clipboard.readText([handler, saved](std::optional<QString> copied) {
         Clipboard::shared().setContents(saved);
-        if (copied)
-            copied = copied->trimmed();
-        (*completion)(std::move(copied));
+        if (!copied) {
+            finish(handler, { Source::nothing, std::nullopt });
+            return;
+        }
+        finish(handler, { Source::copy, copied->trimmed() });
     });
 }
 
-void pasteboardSelection(SelectionCapture::Completion completion)
+void pasteboardSelection(const SharedHandler& handler)
 {
-    auto shared = std::make_shared<SelectionCapture::Completion>(std::move(completion));
-    Clipboard::shared().snapshot([shared](std::optional<ClipboardContents> saved) {
+    g_copying = true;
+    Clipboard::shared().snapshot([handler](std::optional<ClipboardContents> saved) {
         if (!saved) {
             // The clipboard's owner does not answer, so its contents could
             // not be saved: copying over them would lose them.
-            (*shared)(std::nullopt);
+            finish(handler, { Source::nothing, std::nullopt });
             return;
         }
         const uint64_t countBefore = Clipboard::shared().changeCount();
-        KeystrokeSender::shared().sendCopy([shared, saved = *saved, countBefore](bool sent) {
+        KeystrokeSender::shared().sendCopy([handler, saved = *saved, countBefore](bool sent) {
             if (!sent) {
-                (*shared)(std::nullopt);
+                finish(handler, { Source::nothing, std::nullopt });
                 return;
             }
             QTimer::singleShot(
-                copyCheckDelay, [shared, saved, countBefore] { checkCopy(shared, saved, countBefore); });
+                copyCheckDelay, [handler, saved, countBefore] { checkCopy(handler, saved, countBefore); });
         });
     });
 }
 
 } // namespace
 
-void SelectionCapture::captureSelection(Completion completion)
+void SelectionCapture::capture(Handler handler)
 {
     Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
-    const std::optional<QString> text = selectedText();
-    if (text && !text->isEmpty()) {
-        completion(*text);
+    if (g_copying) {
+        handler({ Source::ignored, std::nullopt });
         return;
     }
-    pasteboardSelection(std::move(completion));
+    std::optional<QString> text = selectedText();
+    if (text && !text->isEmpty()) {
+        handler({ Source::primary, std::move(text) });
+        return;
+    }
+    pasteboardSelection(std::make_shared<Handler>(std::move(handler)));
+}
+
+void SelectionCapture::captureSelection(Completion completion)
+{
+    capture([completion = std::move(completion)](CaptureResult result) {
+        if (result.source != Source::ignored)
+            completion(std::move(result.text));
+    });
 }
 
 AccessibilityRequestResult SelectionCapture::requestAccessibility()

@@ -72,6 +72,8 @@ TEST_F(X11HotkeyTest, OptionTReachesOnTriggerAsTranslate)
     EXPECT_EQ(pressAndCollect("alt+r"), Actions { HotkeyAction::refine });
     EXPECT_EQ(pressAndCollect("t", 300), Actions {}) << "the plain key is not taken";
     EXPECT_EQ(pressAndCollect("ctrl+alt+t", 300), Actions {}) << "extra modifiers make another combination";
+    manager->registerHotkey(HotkeyAction::refine, kR, 256 | 4096);
+    EXPECT_EQ(pressAndCollect("super+ctrl+r"), Actions { HotkeyAction::refine }) << "command is Super";
 }
 
 TEST_F(X11HotkeyTest, ReRegisteringMovesTheShortcut)
@@ -152,10 +154,39 @@ TEST_F(X11HotkeyTest, EveryMappedVirtualKeyCanBeGrabbed)
     EXPECT_TRUE(warnings().isEmpty()) << warnings().join('\n').toStdString();
 }
 
-TEST_F(X11HotkeyTest, CommandIsSuper)
+TEST_F(X11HotkeyTest, ALayoutChangeMovesTheGrabsToTheNewKeyCodes)
 {
-    manager->registerHotkey(HotkeyAction::refine, kR, 256 | 4096);
-    EXPECT_EQ(pressAndCollect("super+ctrl+r"), Actions { HotkeyAction::refine });
+    manager->registerHotkey(HotkeyAction::translate, kT, kOption);
+    auto swap = [](const char* first, const char* second) {
+        Display* display = XOpenDisplay(nullptr);
+        const QString t = QString::number(XKeysymToKeycode(display, XK_t));
+        const QString y = QString::number(XKeysymToKeycode(display, XK_y));
+        XCloseDisplay(display);
+        QProcess::execute("xmodmap",
+            { "-e", QStringLiteral("keycode %1 = %2").arg(t, first), "-e",
+                QStringLiteral("keycode %1 = %2").arg(y, second) });
+    };
+    swap("y Y", "t T");
+    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate });
+    EXPECT_EQ(pressAndCollect("alt+y", 300), Actions {}) << "the old key code is let go";
+    swap("y Y", "t T");
+    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate });
+}
+
+TEST_F(X11HotkeyTest, AReleaseThatWentElsewhereDoesNotSwallowTheNextPress)
+{
+    manager->registerHotkey(HotkeyAction::translate, kT, kOption);
+    triggered.clear();
+    ASSERT_EQ(QProcess::execute("xdotool", { "keydown", "alt+t" }), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !triggered.empty(); }, 2000));
+    // Another client grabs the keyboard: the release goes to it.
+    Display* display = XOpenDisplay(nullptr);
+    XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XSync(display, False);
+    QProcess::execute("xdotool", { "keyup", "t", "alt" });
+    QTest::qWait(200);
+    XCloseDisplay(display);
+    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate });
 }
 
 } // namespace

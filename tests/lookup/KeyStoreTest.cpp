@@ -5,6 +5,7 @@
 #include "FallbackSecretStore.h"
 #include "FileSecretStore.h"
 #include "GeminiKeyManager.h"
+#include "Keychain.h"
 #include "SecretServiceStore.h"
 
 #include <QDir>
@@ -98,20 +99,30 @@ TEST_F(KeyStore, SaveReplaceAndDeleteInTheKeyring)
     GeminiKeyManager::save("third-key");
     EXPECT_EQ(GeminiKeyManager::read(), "third-key");
     EXPECT_EQ(countItems(), 1);
+
+    // Reads after the first come from memory: none waits on the keyring.
+    Keychain::remove(GeminiKeyManager::service, GeminiKeyManager::account);
+    storeRaw("changed-by-another-program");
+    EXPECT_EQ(GeminiKeyManager::read(), "third-key");
+    GeminiKeyManager::forgetCachedKey();
+    EXPECT_EQ(GeminiKeyManager::read(), "changed-by-another-program");
 }
 
 TEST_F(KeyStore, StoredBytesReadAsUtf8OrNotAtAll)
 {
     storeRaw("\xff\xfe-not-utf8");
+    GeminiKeyManager::forgetCachedKey();
     EXPECT_EQ(countItems(), 1);
     EXPECT_EQ(GeminiKeyManager::read(), std::nullopt);
     EXPECT_FALSE(GeminiKeyManager::hasKey());
     EXPECT_EQ(GeminiKeyManager::maskedKey(), std::nullopt);
 
     storeRaw("\xd0\xba\xd0\xbb\xd1\x8e\xd1\x87"); // Cyrillic, valid UTF-8
+    GeminiKeyManager::forgetCachedKey();
     EXPECT_EQ(GeminiKeyManager::read(), QStringLiteral(u"\u043A\u043B\u044E\u0447"));
 
     storeRaw(QByteArray("a\0b", 3)); // a NUL does not cut the key short
+    GeminiKeyManager::forgetCachedKey();
     EXPECT_EQ(GeminiKeyManager::read(), QString::fromUtf8("a\0b", 3));
 }
 
@@ -148,12 +159,14 @@ TEST_F(KeyStore, AKeySavedWithoutAKeyringMovesIntoItWhenOneRuns)
     EXPECT_EQ(store.read("com.sorvantel.gemini", "apiKey").secret, "left-from-a-session-without-keyring");
 
     EXPECT_EQ(store.save("new-key", "com.sorvantel.gemini", "apiKey"), SecretStore::Status::ok);
+    GeminiKeyManager::forgetCachedKey();
     EXPECT_EQ(GeminiKeyManager::read(), "new-key");
     EXPECT_EQ(file.read("com.sorvantel.gemini", "apiKey").status, SecretStore::Status::notFound);
     EXPECT_EQ(file.read("other.service", "apiKey").secret, "other");
 
     file.save("left-again", "com.sorvantel.gemini", "apiKey");
     EXPECT_EQ(store.remove("com.sorvantel.gemini", "apiKey"), SecretStore::Status::ok);
+    GeminiKeyManager::forgetCachedKey();
     EXPECT_EQ(GeminiKeyManager::read(), std::nullopt);
     EXPECT_EQ(file.read("com.sorvantel.gemini", "apiKey").status, SecretStore::Status::notFound);
 }

@@ -27,31 +27,23 @@ TEST(WireModels, LookupEnvelopeAcceptsAndRejects)
             R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": null}})", true },
         { "optional member of another type",
             R"({"success": true, "data": {"word": "run", "accent": "uk", "ipa": 5}})", false },
-        { "optional member an object",
-            R"({"success": true, "data": {"word": "run", "accent": "uk", "pageUrl": {}}})", false },
         { "required member absent", R"({"success": true, "data": {"word": "run"}})", false },
         { "required member null", R"({"success": true, "data": {"word": "run", "accent": null}})", false },
-        { "required member a number", R"({"success": true, "data": {"word": 7, "accent": "uk"}})", false },
         { "key in another case", R"({"success": true, "data": {"Word": "run", "accent": "uk"}})", false },
         { "unknown keys ignored",
             R"({"success": true, "meta": [1], "data": {"word": "a", "accent": "b", "extra": 3, "audioURL": 9}})",
             true },
         { "failure with error text", R"({"success": false, "error": "no such word"})", true },
-        { "success alone", R"({"success": true})", true },
         { "data null", R"({"success": true, "data": null})", true },
         { "data a string", R"({"success": true, "data": "run"})", false },
-        { "data an array", R"({"success": true, "data": [{"word": "run", "accent": "uk"}]})", false },
         { "broken payload fails even on failure",
             R"({"success": false, "data": {"word": "run"}, "error": "x"})", false },
         { "success absent", R"({"data": {"word": "run", "accent": "uk"}})", false },
         { "success a string", R"({"success": "true"})", false },
-        { "success a number", R"({"success": 1})", false },
-        { "success null", R"({"success": null})", false },
         { "error a number", R"({"success": false, "error": 500})", false },
         { "error null", R"({"success": false, "error": null})", true },
         { "top level an array", R"([{"success": true}])", false },
         { "empty body", "", false },
-        { "html page", "<html><body>Not Found</body></html>", false },
         { "trailing garbage", R"({"success": true} x)", false },
     });
 }
@@ -65,17 +57,12 @@ TEST(WireModels, TranslationAndRefineRecordsNeedEveryMember)
         { "sourceLanguage absent",
             R"({"success": true, "data": {"text": "hi", "translated": "привет", "targetLanguage": "ru"}})",
             false },
-        { "targetLanguage a number",
-            R"({"success": true, "data": {"text": "hi", "translated": "привет", "sourceLanguage": "en", "targetLanguage": 1}})",
-            false },
         { "a lookup payload", R"({"success": true, "data": {"word": "run", "accent": "uk"}})", false },
     });
     expectDecoding<RefineResult>({
         { "complete", R"({"success": true, "data": {"text": "a", "refined": "b\n---\nc", "model": "m"}})",
             true },
         { "model absent", R"({"success": true, "data": {"text": "a", "refined": "b"}})", false },
-        { "refined null", R"({"success": true, "data": {"text": "a", "refined": null, "model": "m"}})",
-            false },
     });
 }
 
@@ -96,18 +83,6 @@ TEST(WireModels, ValuesAreKeptExactly)
     EXPECT_EQ(entry.definition, QStringLiteral("\tto move fast \r\n"));
     EXPECT_EQ(entry.audioUrl, QStringLiteral("https://a.example/r.mp3?x=1&y=2"));
     EXPECT_EQ(entry.pageUrl, std::nullopt);
-
-    const auto bare = APIEnvelope<DictionaryEntry>::fromBody(
-        R"({"success": true, "data": {"word": "run", "accent": "uk"}})");
-    ASSERT_TRUE(bare && bare->data);
-    EXPECT_FALSE(bare->data->ipa || bare->data->definition || bare->data->audioUrl || bare->data->pageUrl);
-    EXPECT_FALSE(bare->error);
-
-    const auto failure = APIEnvelope<RefineResult>::fromBody(R"({"success": false, "error": "quota"})");
-    ASSERT_TRUE(failure);
-    EXPECT_FALSE(failure->success);
-    EXPECT_FALSE(failure->data);
-    EXPECT_EQ(failure->error, QStringLiteral("quota"));
 
     const auto translation = APIEnvelope<TranslationResult>::fromBody(
         "{\"success\": true, \"data\": {\"text\": \" caf\\u00e9 \", \"translated\": "

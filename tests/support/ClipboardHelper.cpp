@@ -6,7 +6,7 @@
 // whenever its line edit changes.
 //
 //   clipboard_helper own-mixed | own-large | own-stalling first|later
-//   clipboard_helper copy-text TEXT | copy-image | ignore | paste
+//   clipboard_helper copy-text TEXT | copy-image | ignore | paste | own-primary TEXT
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -155,6 +155,11 @@ int main(int argc, char** argv)
         auto* line = new QLineEdit;
         QObject::connect(
             line, &QLineEdit::textChanged, [](const QString& text) { say("text " + text.toUtf8()); });
+        focus = line;
+    } else if (mode == "own-primary") {
+        // A highlight in the focused window, as a mouse selection makes it.
+        auto* line = new QLineEdit(args.value(1));
+        QGuiApplication::clipboard()->setText(args.value(1), QClipboard::Selection);
         focus = line;
     } else if (mode == "copy-image" || mode == "ignore") {
         focus = mode == "copy-image" ? new ImageCopier : new QWidget;

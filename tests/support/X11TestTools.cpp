@@ -51,7 +51,8 @@ X11TestTools::Formats X11TestTools::formats(const QString& selection)
 {
     Formats result;
     for (const QString& target : targets(selection)) {
-        if (target == "TARGETS" || target == "MULTIPLE" || target == "TIMESTAMP" || target == "SAVE_TARGETS")
+        if (target == "TARGETS" || target == "MULTIPLE" || target == "TIMESTAMP" || target == "SAVE_TARGETS"
+            || target == "PIXMAP" || target == "BITMAP")
             continue;
         result.emplace_back(target, run("xclip", { "-selection", selection, "-o", "-t", target }).output);
     }

@@ -26,7 +26,8 @@ Run run(const QString& program, const QStringList& arguments, const QByteArray& 
 QStringList targets(const QString& selection = QStringLiteral("clipboard"));
 
 // Every target except the meta ones (TARGETS, MULTIPLE, TIMESTAMP,
-// SAVE_TARGETS), in the owner's order, with the bytes xclip reads for it.
+// SAVE_TARGETS) and the server pixmaps (PIXMAP, BITMAP: ids that die with
+// their owner), in the owner's order, with the bytes xclip reads for it.
 using Formats = std::vector<std::pair<QString, QByteArray>>;
 Formats formats(const QString& selection = QStringLiteral("clipboard"));
 

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+
+class X11Connection;
+
+// Which program an X window belongs to, through the server's X-Resource
+// extension: the client (connection) that created the window, and that
+// client's process where the server knows it.
+namespace X11ClientIdentity {
+
+struct Client {
+    unsigned long base = 0; // the client's resource id base
+    long pid = -1; // -1 when unknown (a remote client)
+
+    bool isThisProcess() const;
+    // The same connection, or two connections of one process.
+    bool sameProgram(const Client& other) const;
+};
+
+// Nothing when the window is gone or the server has no X-Resource extension.
+std::optional<Client> ofWindow(X11Connection& connection, unsigned long window);
+
+// The window the user works in: the window manager's active window, else
+// the window with the input focus; 0 when neither is known.
+unsigned long activeWindow(X11Connection& connection);
+
+} // namespace X11ClientIdentity
