@@ -33,6 +33,7 @@ namespace {
         { "arrow.down", nullptr },
         { "arrow.right.to.line", "go-last-symbolic" },
         { "arrow.up.right.square", nullptr },
+        { "book.fill", nullptr },
         { "doc.on.doc", "edit-copy-symbolic" },
         { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
     };
