@@ -104,8 +104,9 @@ TEST(CommandLine, takesOneVerbAndRefusesTheRest)
     for (const Case& c : cases) {
         const CommandLine parsed = CommandLine::parse(QStringList { "sorvantel" } + c.arguments);
         EXPECT_EQ(parsed.outcome, c.outcome) << c.arguments.join(' ').toStdString();
-        if (c.outcome == O::run)
+        if (c.outcome == O::run) {
             EXPECT_EQ(parsed.verb, c.verb) << c.arguments.join(' ').toStdString();
+        }
     }
     for (const V verb : { V::translate, V::refine, V::quickTranslate, V::settings, V::quit })
         EXPECT_EQ(CommandLine::verbFromName(CommandLine::verbName(verb)), verb);
