@@ -5,19 +5,30 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QGuiApplication>
-#include <QPalette>
+#include <QPainter>
 
 namespace {
 
 QIcon bookIcon()
 {
-    // A glyph in the text colour of the desktop's palette, at the sizes
-    // trays ask for.
-    const QColor color = QGuiApplication::palette().color(QPalette::WindowText);
+    // A white book on a blue tile: a tray may be dark or light, and the tile
+    // shows on both.
     QIcon icon;
-    for (const int size : { 16, 22, 24, 32, 48, 64 })
-        icon.addPixmap(Symbols::pixmap(QStringLiteral("book.fill"), size, color, 1.0));
+    for (const int size : { 16, 22, 24, 32, 48, 64 }) {
+        QPixmap tile(size, size);
+        tile.fill(Qt::transparent);
+        QPainter painter(&tile);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x2f, 0x6f, 0xd0));
+        const qreal radius = size * 0.22;
+        painter.drawRoundedRect(QRectF(0, 0, size, size), radius, radius);
+        const int glyph = qRound(size * 0.7);
+        const int inset = (size - glyph) / 2;
+        painter.drawPixmap(inset, inset, Symbols::pixmap(QStringLiteral("book.fill"), glyph, Qt::white, 1.0));
+        painter.end();
+        icon.addPixmap(tile);
+    }
     return icon;
 }
 
@@ -45,8 +56,11 @@ TrayScene::TrayScene(Actions actions)
     m_icon.setContextMenu(&m_menu);
     // A pull-down menu: the left click opens it as the right one does.
     connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
-            m_menu.popup(QCursor::pos());
+        if (reason != QSystemTrayIcon::Trigger)
+            return;
+        // Below the icon where the tray says where it is, else at the pointer.
+        const QRect place = m_icon.geometry();
+        m_menu.popup(place.isValid() ? place.bottomLeft() + QPoint(0, 1) : QCursor::pos());
     });
     m_icon.show();
 }
