@@ -23,6 +23,13 @@ InstanceBus::Claim InstanceBus::claim()
     return reply.isValid() ? Claim::taken : Claim::noBus;
 }
 
+void InstanceBus::release()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected())
+        bus.unregisterService(serviceName);
+}
+
 QString InstanceBus::forward(CommandLine::Verb verb)
 {
     QDBusMessage call
@@ -38,6 +45,9 @@ void InstanceBus::Perform(const QString& verb)
     const CommandLine::Verb parsed = CommandLine::verbFromName(verb);
     if (parsed == CommandLine::Verb::none && !verb.isEmpty())
         return; // a verb of a newer version, say: nothing to do
+    // Free before the reply: whoever asked may launch a new instance at once.
+    if (parsed == CommandLine::Verb::quit)
+        release();
     // After the reply has gone, so that the caller never waits on the work.
     QTimer::singleShot(0, this, [this, parsed] { emit verbReceived(parsed); });
 }

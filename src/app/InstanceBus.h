@@ -31,6 +31,9 @@ public:
     // Tries to own the name and publish Perform.
     Claim claim();
 
+    // Gives the name up; the next launch becomes the session's instance.
+    void release();
+
     // Hands `verb` to the process that owns the name; the error text when it
     // did not take it.
     static QString forward(CommandLine::Verb verb);

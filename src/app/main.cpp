@@ -94,6 +94,22 @@ int main(int argc, char** argv)
     BackendProcess backend(serverUrl);
     backend.startIfNeeded();
 
+    // The tray icon first: it is what the user waits for, and the popup's
+    // parts take a while to build.
+    QPointer<AppDelegate> delegateRef;
+    TrayScene tray({
+        [&delegateRef] {
+            if (delegateRef)
+                delegateRef->checkForUpdates();
+        },
+        [&delegateRef] {
+            if (delegateRef)
+                delegateRef->showSettings();
+        },
+        [] { QApplication::quit(); },
+    });
+    ShortcutRouter shortcuts(tray.shortcutActions());
+
     AppSettings& settings = AppSettings::shared();
     PopupController::Services popupServices;
     popupServices.settings = &settings;
@@ -105,20 +121,7 @@ int main(int argc, char** argv)
         std::make_unique<Updater>(feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
         AccessibilityPermission::createForSession(),
     });
-
-    QPointer<AppDelegate> weakDelegate(&delegate);
-    TrayScene tray({
-        [weakDelegate] {
-            if (weakDelegate)
-                weakDelegate->checkForUpdates();
-        },
-        [weakDelegate] {
-            if (weakDelegate)
-                weakDelegate->showSettings();
-        },
-        [] { QApplication::quit(); },
-    });
-    ShortcutRouter shortcuts(tray.shortcutActions());
+    delegateRef = &delegate;
     QObject::connect(&bus, &InstanceBus::verbReceived, &delegate, &AppDelegate::perform);
 
     QTimer::singleShot(0, &delegate, [&delegate, verb = commandLine.verb] {
@@ -127,6 +130,9 @@ int main(int argc, char** argv)
             delegate.perform(verb);
     });
     const int status = app.exec();
+    // A launch right after this one must find the name free, not hand its
+    // request to a program on its way out.
+    bus.release();
     backend.stop();
     return status;
 }

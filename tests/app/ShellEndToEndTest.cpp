@@ -272,9 +272,13 @@ TEST_F(ShellEndToEnd, shortcutsVerbsAndTrayMenuAgainstAServerItDidNotStart)
     launch();
     // The background check at launch finds the newer version.
     auto updateDialog = [] { return xdotool({ "search", "--onlyvisible", "--name", "^Software Update$" }); };
+    auto closeUpdateDialog = [&] {
+        xdotool({ "windowactivate", "--sync", updateDialog() });
+        xdotool({ "key", "Escape" });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return updateDialog().isEmpty(); }, 3000));
+    };
     ASSERT_TRUE(QTest::qWaitFor([&] { return !updateDialog().isEmpty(); }, 5000));
-    xdotool({ "windowactivate", "--sync", updateDialog() });
-    xdotool({ "key", "Escape" });
+    closeUpdateDialog();
 
     // Alt+T over a word: the popup near the pointer with the server's answers; focus stays in xterm.
     const QString xterm = openTerminalWithWord();
@@ -316,15 +320,27 @@ TEST_F(ShellEndToEnd, shortcutsVerbsAndTrayMenuAgainstAServerItDidNotStart)
     xdotool({ "mousemove", "5", "700", "click", "1" });
     EXPECT_EQ(launchAgain({}), 0);
 
-    // The tray menu: Check for Updates, then Quit, which leaves this server running.
+    // The tray menu's Check for Updates; then Ctrl+Q in quick translate quits, leaving this server running.
     chooseFromTrayMenu(0);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return feed.requests().size() == 2 && !updateDialog().isEmpty(); }, 5000));
-    chooseFromTrayMenu(2);
+    closeUpdateDialog();
+    EXPECT_EQ(launchAgain({ "--quick-translate" }), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return xdotool({ "getwindowfocus" }) == popup(); }, 3000));
+    xdotool({ "key", "ctrl+q" });
     ASSERT_TRUE(program.waitForFinished(5000));
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(answers(port));
-    EXPECT_EQ(serverChildOf(program.processId()), 0);
+
+    // A launch right after --quit becomes the next instance; it does not hand over to the leaving one.
+    launch();
+    EXPECT_EQ(launchAgain({ "--quit" }), 0);
+    QProcess next;
+    next.setProcessEnvironment(env);
+    next.start(SORVANTEL_BINARY, {});
+    EXPECT_FALSE(next.waitForFinished(3000));
+    next.terminate();
+    next.waitForFinished(3000);
 }
 
 TEST(ShellWithoutDisplay, saysWhatItNeedsAndFails)
