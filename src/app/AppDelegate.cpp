@@ -2,19 +2,25 @@
 #include "AppDelegate.h"
 
 #include "AppSettings.h"
-#include "GeminiKeyManager.h"
+#include "Beeper.h"
+#include "GeminiKeyStore.h"
+#include "HostWindow.h"
 #include "HotkeyManager.h"
 #include "NotificationCenter.h"
 #include "PermissionHelpPage.h"
 #include "SelectionCapture.h"
+#include "SettingsView.h"
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 AppDelegate::AppDelegate(Parts parts)
     : m_settings(parts.settings)
     , m_hotkeys(parts.hotkeys)
+    , m_keys(parts.keys)
+    , m_beeper(parts.beeper)
     , m_popup(std::move(parts.popup))
     , m_updater(std::move(parts.updater))
     , m_permission(std::move(parts.permission))
@@ -61,30 +67,37 @@ void AppDelegate::showPopupForSelection(PopupMode mode)
         if (!self)
             return;
         if (text && !text->isEmpty()) {
-            if (mode == PopupMode::refine && !GeminiKeyManager::hasKey()) {
+            if (mode == PopupMode::refine && !self->m_keys.hasKey()) {
                 self->showSettings();
                 // A later turn: the settings window is up and listening by then.
-                QTimer::singleShot(
-                    0, self, [] { NotificationCenter::defaultCenter().post(focusGeminiApiKey); });
+                QTimer::singleShot(0, self,
+                    [] { NotificationCenter::defaultCenter().post(SettingsView::focusGeminiApiKey); });
                 return;
             }
             self->m_popup->show(*text, mode);
         } else if (mode == PopupMode::translate) {
             self->m_popup->showQuickTranslate();
         } else {
-            self->beep();
+            self->m_beeper.beep();
         }
     });
 }
 
-void AppDelegate::beep()
-{
-    QApplication::beep();
-}
-
 void AppDelegate::showSettings()
 {
-    qWarning("Sorvantel: the settings window is not part of this build yet");
+    if (!m_settingsWindow) {
+        QPointer<AppDelegate> self(this);
+        auto* view = new SettingsView(
+            { m_settings, m_hotkeys, m_keys, m_beeper, NotificationCenter::defaultCenter() }, [self] {
+                // A recording ended: both shortcuts again, translate first.
+                if (self)
+                    self->registerHotkeys();
+            });
+        m_settingsWindow = std::make_unique<HostWindow>(view, QStringLiteral("Sorvantel Settings"));
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            m_settingsWindow->centreOn(screen->availableGeometry());
+    }
+    m_settingsWindow->present();
 }
 
 void AppDelegate::showOnboarding()
@@ -114,7 +127,7 @@ void AppDelegate::perform(CommandLine::Verb verb)
         showSettings();
         break;
     case CommandLine::Verb::quit:
-        QApplication::quit();
+        QCoreApplication::exit(0); // ends the program whatever its windows say
         break;
     }
 }

@@ -11,6 +11,9 @@
 #include <memory>
 
 class AppSettings;
+class Beeper;
+class GeminiKeyStore;
+class HostWindow;
 class HotkeyManager;
 
 // The program's coordinator: runs the launch sequence, turns every shortcut
@@ -25,12 +28,12 @@ public:
     struct Parts {
         AppSettings& settings;
         HotkeyManager& hotkeys;
+        GeminiKeyStore& keys;
+        Beeper& beeper;
         std::unique_ptr<PopupController> popup;
         std::unique_ptr<Updater> updater;
         std::unique_ptr<AccessibilityPermission> permission;
     };
-
-    static inline const QString focusGeminiApiKey = QStringLiteral("sorvantel.focusGeminiApiKey");
 
     explicit AppDelegate(Parts parts);
     ~AppDelegate() override;
@@ -43,6 +46,7 @@ public:
     // The road from a shortcut press to the popup.
     void showPopupForSelection(PopupMode mode);
 
+    // The settings window: built once, centred once, in front on every call.
     void showSettings();
     void showOnboarding();
     void checkForUpdates();
@@ -54,11 +58,13 @@ public:
 
 private:
     void registerHotkeys();
-    void beep();
 
     AppSettings& m_settings;
     HotkeyManager& m_hotkeys;
+    GeminiKeyStore& m_keys;
+    Beeper& m_beeper;
     std::unique_ptr<PopupController> m_popup;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<AccessibilityPermission> m_permission;
+    std::unique_ptr<HostWindow> m_settingsWindow;
 };

@@ -17,7 +17,10 @@ namespace {
 // A loopback connect is answered at once; a server that takes longer than
 // this to accept is busy, not absent, and starting a second one would fail.
 constexpr int kProbeTimeoutMs = 1000;
-constexpr int kStopTimeoutMs = 3000;
+// A running server stops within milliseconds of SIGTERM; one still loading
+// its dictionaries only after loading, which may take seconds, and it has
+// nothing to lose: quitting does not wait for it.
+constexpr int kStopTimeoutMs = 1000;
 
 bool isLoopback(const QString& host)
 {

@@ -19,20 +19,28 @@ HotkeyManager::HotkeyManager(std::unique_ptr<HotkeyRegistrar> registrar, QObject
 
 HotkeyManager::~HotkeyManager() = default;
 
-void HotkeyManager::registerHotkey(HotkeyAction action, uint32_t keyCode, uint32_t modifiers)
+int32_t HotkeyManager::registerHotkey(HotkeyAction action, uint32_t keyCode, uint32_t modifiers)
 {
     unregister(action);
     installHandlerIfNeeded();
     const HotkeyRegistrar::Result result = m_registrar->registerHotkey(keyCode, modifiers, uint32_t(action));
+    m_lastStatus[action] = result.status;
     if (result.status != 0) {
         qWarning().noquote().nospace() << "HotkeyManager: RegisterEventHotKey(" << caseName(action)
                                        << ") failed with status " << result.status;
-        return;
+        return result.status;
     }
     if (result.reference)
         m_hotKeyRefs[action] = result.reference;
     else
         m_hotKeyRefs.erase(action);
+    return 0;
+}
+
+int32_t HotkeyManager::lastStatus(HotkeyAction action) const
+{
+    const auto it = m_lastStatus.find(action);
+    return it == m_lastStatus.end() ? 0 : it->second;
 }
 
 void HotkeyManager::unregister(HotkeyAction action)

@@ -24,12 +24,16 @@ public:
 
     // Makes the combination trigger `action`, replacing whatever it had. A
     // refusal leaves `action` without a shortcut and writes one log line.
-    // (`register` itself is a reserved word in C++.)
-    void registerHotkey(HotkeyAction action, uint32_t keyCode, uint32_t modifiers);
+    // Returns the registrar's status: 0 when registered, otherwise one of
+    // HotkeyRegistrar's statuses (taken by another program, no such key here,
+    // no system to register with). (`register` is a reserved word in C++.)
+    int32_t registerHotkey(HotkeyAction action, uint32_t keyCode, uint32_t modifiers);
     void unregister(HotkeyAction action);
     void unregisterAll();
 
     bool isRegistered(HotkeyAction action) const { return m_hotKeyRefs.contains(action); }
+    // The status of the latest registerHotkey() of `action`, 0 before any.
+    int32_t lastStatus(HotkeyAction action) const;
 
 private:
     void installHandlerIfNeeded();
@@ -37,5 +41,6 @@ private:
 
     std::unique_ptr<HotkeyRegistrar> m_registrar;
     std::map<HotkeyAction, HotkeyRegistrar::Reference> m_hotKeyRefs;
+    std::map<HotkeyAction, int32_t> m_lastStatus;
     bool m_handlerInstalled = false;
 };

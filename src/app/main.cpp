@@ -4,7 +4,9 @@
 #include "AppDelegate.h"
 #include "AppSettings.h"
 #include "BackendProcess.h"
+#include "Beeper.h"
 #include "CommandLine.h"
+#include "GeminiKeyStore.h"
 #include "HotkeyManager.h"
 #include "InstanceBus.h"
 #include "ShortcutRouter.h"
@@ -106,17 +108,21 @@ int main(int argc, char** argv)
             if (delegateRef)
                 delegateRef->showSettings();
         },
-        [] { QApplication::quit(); },
+        [] { QCoreApplication::exit(0); },
     });
     ShortcutRouter shortcuts(tray.shortcutActions());
 
     AppSettings& settings = AppSettings::shared();
+    const std::unique_ptr<GeminiKeyStore> keys = GeminiKeyStore::createKeychainStore();
+    const std::unique_ptr<Beeper> beeper = Beeper::createForSession();
     PopupController::Services popupServices;
     popupServices.settings = &settings;
     popupServices.client = LookupClient(serverUrl);
     AppDelegate delegate({
         settings,
         HotkeyManager::shared(),
+        *keys,
+        *beeper,
         std::make_unique<PopupController>(std::move(popupServices)),
         std::make_unique<Updater>(feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
         AccessibilityPermission::createForSession(),

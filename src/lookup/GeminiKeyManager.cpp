@@ -12,9 +12,9 @@ std::optional<QString> read()
     return Keychain::read(service, account);
 }
 
-void save(const QString& key)
+bool save(const QString& key)
 {
-    Keychain::save(key, service, account);
+    return Keychain::save(key, service, account);
 }
 
 void remove()

@@ -14,7 +14,8 @@ inline const QString account = QStringLiteral("apiKey");
 
 std::optional<QString> read();
 // Stores the key as given; callers trim it and refuse an empty one first.
-void save(const QString& key);
+// False when the store did not take it.
+bool save(const QString& key);
 void remove();
 // True when a key is stored, an empty one included.
 bool hasKey();

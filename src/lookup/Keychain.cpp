@@ -22,9 +22,9 @@ std::optional<QString> read(const QString& service, const QString& account)
     return text;
 }
 
-void save(const QString& value, const QString& service, const QString& account)
+bool save(const QString& value, const QString& service, const QString& account)
 {
-    SecretStore::forSession().save(value.toUtf8(), service, account);
+    return SecretStore::forSession().save(value.toUtf8(), service, account) == SecretStore::Status::ok;
 }
 
 void remove(const QString& service, const QString& account)

@@ -1,14 +1,31 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <optional>
 
-// Translation of the program's key codes (macOS virtual key codes, ANSI
-// layout) and Carbon modifier masks into X11 terms.
+// The program's key codes (macOS virtual key codes, ANSI layout) and Carbon
+// modifier masks in X11 terms, both ways: the registrar turns a stored code
+// into a keysym to grab, the shortcut recorder turns a pressed key back into
+// the code to store. One table serves both.
 namespace VirtualKeyMap {
 
 // The X keysym for a virtual key code, or 0 when the key has none here.
 unsigned long keysymFor(uint32_t virtualKeyCode);
+
+// The virtual key code of a keysym of the table (a key's unshifted keysym:
+// "k", not "K"), or none.
+std::optional<uint32_t> virtualKeyFor(unsigned long keysym);
+
+// The virtual key code of the physical key an X key code names, read through
+// the current layout's first group without modifiers, so Shift+1 is the "1"
+// key. None for a key outside the table or when no X server is reachable.
+std::optional<uint32_t> virtualKeyForX11Keycode(unsigned int x11Keycode);
+
+// The character the key types unshifted, upper-cased ("K", "1", "/"); empty
+// for a key that types none (arrows, function keys, Space...).
+QString characterFor(uint32_t virtualKeyCode);
 
 // The X modifier mask for a Carbon mask: option = Mod1 (Alt),
 // control = Control, shift = Shift, command = Mod4 (Super). Other bits are

@@ -34,8 +34,11 @@ namespace {
         { "arrow.right.to.line", "go-last-symbolic" },
         { "arrow.up.right.square", nullptr },
         { "book.fill", nullptr },
+        { "checkmark.seal.fill", nullptr },
         { "doc.on.doc", "edit-copy-symbolic" },
+        { "globe", nullptr },
         { "speaker.wave.2.fill", "audio-volume-high-symbolic" },
+        { "wand.and.stars", nullptr },
     };
 
     const Entry* find(const QString& name)

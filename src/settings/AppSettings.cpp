@@ -139,6 +139,12 @@ QString AppSettings::string(const char* key, const QString& fallback) const
 
 void AppSettings::write(const char* key, const QVariant& value)
 {
+    // Each flush replaces the file and waits for the disk (tens of
+    // milliseconds on a busy one), and the settings window writes all of its
+    // values on every step of a dragged slider: skip what is already stored.
+    const QVariant stored = m_defaults.value(QLatin1String(key));
+    if (stored.typeId() == value.typeId() && stored == value)
+        return;
     m_defaults.setValue(QLatin1String(key), value);
     m_defaults.sync();
 }

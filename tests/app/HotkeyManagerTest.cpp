@@ -88,7 +88,9 @@ TEST_F(HotkeyManagerTest, ARefusedRegistrationLeavesNoEntryAndLogsOneLine)
     manager.registerHotkey(HotkeyAction::refine, 15, 2048);
     CapturedWarnings warnings;
     log.nextStatus = -9878;
-    manager.registerHotkey(HotkeyAction::refine, 15, 4096);
+    EXPECT_EQ(manager.registerHotkey(HotkeyAction::refine, 15, 4096), -9878);
+    EXPECT_EQ(manager.lastStatus(HotkeyAction::refine), -9878) << "for a caller that did not register";
+    EXPECT_EQ(manager.lastStatus(HotkeyAction::translate), 0);
     EXPECT_FALSE(manager.isRegistered(HotkeyAction::refine));
     EXPECT_EQ(log.unregistered.size(), 1u) << "the earlier combination was removed";
     EXPECT_EQ(warnings.lines,

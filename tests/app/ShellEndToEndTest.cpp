@@ -20,6 +20,7 @@
 namespace {
 
 using X11TestTools::run;
+constexpr const char* kSettings = "^Sorvantel Settings$";
 
 QString xdotool(const QStringList& arguments)
 {
@@ -180,20 +181,29 @@ protected:
 
     QString trayIcon() const
     {
-        return windowWhere([](const Geometry& g) { return g.width <= 64; });
+        return windowWhere([](const QString&, const Geometry& g) { return g.width <= 64; });
     }
+    // The popup: the one wide window of ours that is not titled.
     QString popup() const
     {
-        return windowWhere([](const Geometry& g) { return g.width > 64; });
+        return windowWhere([](const QString& window, const Geometry& g) {
+            return g.width > 64 && !xdotool({ "getwindowname", window }).contains(' ');
+        });
     }
 
-    QString windowWhere(bool (*accept)(const Geometry&)) const
+    QString windowWhere(bool (*accept)(const QString&, const Geometry&)) const
     {
         for (const QString& window : programWindows()) {
-            if (accept(geometry(window)))
+            if (accept(window, geometry(window)))
                 return window;
         }
         return {};
+    }
+
+    static QStringList visibleWindowsNamed(const char* name)
+    {
+        const QString found = xdotool({ "search", "--onlyvisible", "--name", name });
+        return found.isEmpty() ? QStringList() : found.split('\n');
     }
 
     // Opens the tray menu with a click on the icon and picks entry `index`.
@@ -318,7 +328,25 @@ TEST_F(ShellEndToEnd, shortcutsVerbsAndTrayMenuAgainstAServerItDidNotStart)
     EXPECT_EQ(launchAgain({ "--translate" }), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !popup().isEmpty(); }, 3000));
     xdotool({ "mousemove", "5", "700", "click", "1" });
+
+    // Refine over a word without a Gemini key: Settings comes forward with the focus, no popup.
+    selectWord(xterm);
+    xdotool({ "key", "alt+r" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !visibleWindowsNamed(kSettings).isEmpty(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return visibleWindowsNamed(kSettings) == QStringList { xdotool({ "getwindowfocus" }) }; },
+        3000));
+    EXPECT_TRUE(popup().isEmpty());
+    // Closed, then opened by a plain second launch and twice from the menu: always the one window.
+    xdotool({ "key", "alt+F4" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleWindowsNamed(kSettings).isEmpty(); }, 3000));
     EXPECT_EQ(launchAgain({}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return visibleWindowsNamed(kSettings).size() == 1; }, 3000));
+    chooseFromTrayMenu(1);
+    chooseFromTrayMenu(1);
+    QTest::qWait(300);
+    EXPECT_EQ(visibleWindowsNamed(kSettings).size(), 1);
+    EXPECT_EQ(QString::fromUtf8(run("xwininfo", { "-root", "-tree" }).output).count("Sorvantel Settings"), 1);
 
     // The tray menu's Check for Updates; then Ctrl+Q in quick translate quits, leaving this server running.
     chooseFromTrayMenu(0);

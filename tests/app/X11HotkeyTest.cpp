@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Global shortcuts against the run's real X server, pressed with xdotool.
 #include "HotkeyManager.h"
+#include "VirtualKeyMap.h"
 #include "X11Connection.h"
 #include "X11HotkeyRegistrar.h"
 
@@ -134,8 +135,8 @@ TEST_F(X11HotkeyTest, AKeyCodeWithoutAKeysymIsRefused)
 
 TEST_F(X11HotkeyTest, EveryMappedVirtualKeyCanBeGrabbed)
 {
-    // Each key of the table must resolve to a key on the server's keyboard
-    // and be grabbable with command (Super) + shift.
+    // Each key of the table must resolve to a key on the server's keyboard,
+    // be grabbable with command (Super) + shift, and map back to itself.
     const uint32_t keys[] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
         23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
         48, 49, 50, 51, 53, 96, 97, 98, 99, 100, 101, 103, 109, 111, 115, 116, 117, 118, 119, 120, 121, 122,
@@ -143,6 +144,10 @@ TEST_F(X11HotkeyTest, EveryMappedVirtualKeyCanBeGrabbed)
     for (uint32_t key : keys) {
         manager->registerHotkey(HotkeyAction::refine, key, 256 | 512);
         EXPECT_TRUE(manager->isRegistered(HotkeyAction::refine)) << "virtual key " << key;
+        // The recorder reads a pressed key back through the same table.
+        const KeyCode keycode
+            = XKeysymToKeycode(X11Connection::shared()->display(), VirtualKeyMap::keysymFor(key));
+        EXPECT_EQ(VirtualKeyMap::virtualKeyForX11Keycode(keycode), key);
     }
     EXPECT_TRUE(warnings().isEmpty()) << warnings().join('\n').toStdString();
 }

@@ -41,9 +41,7 @@ TEST_F(AppSettingsTest, EmptyStoreGivesTheDefaults)
 {
     AppSettings settings(path());
     EXPECT_EQ(settings.hotkey(), (Hotkey { 17, 2048, "T" }));
-    EXPECT_EQ(settings.hotkey().label(), QStringLiteral(u"\u2325 T"));
     EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 2048, "R" }));
-    EXPECT_EQ(settings.refineHotkey().label(), QStringLiteral(u"\u2325 R"));
     EXPECT_EQ(settings.accent(), "uk");
     EXPECT_EQ(settings.pronunciationVolume(), 0.5);
     EXPECT_TRUE(settings.autoPlayPronunciation());
@@ -119,30 +117,32 @@ TEST_F(AppSettingsTest, LegacyHotkeyIdentifiersConvertUntilANewCombinationIsStor
     EXPECT_EQ(fileContents().value("hotkeyID").toObject().value("value").toString(), "cmd-shift-t");
 }
 
-TEST_F(AppSettingsTest, PartialHotkeysFillInLabelAndModifiers)
+TEST_F(AppSettingsTest, StoredHotkeysFillInGapsAndFallBackOutOfRange)
 {
-    seed({ { "hotkeyKeyCode", 40 }, { "refineHotkeyKeyCode", 15 }, { "refineHotkeyKeyLabel", "R" } });
-    AppSettings settings(path());
-    EXPECT_EQ(settings.hotkey(), (Hotkey { 40, 0, "?" }));
-    EXPECT_EQ(settings.hotkey().label(), "?");
-    EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 0, "R" }));
-    EXPECT_EQ(settings.refineHotkey().label(), "R");
-}
-
-TEST_F(AppSettingsTest, HotkeyValuesOfOtherTypesOrOutOfRange)
-{
-    // A numeric string converts as the integer reading would; a value beyond
-    // 32 bits falls back to the default combination.
-    seed({ { "hotkeyKeyCode", "17" }, { "hotkeyModifiers", "4096" }, { "hotkeyKeyLabel", "T" },
-        { "refineHotkeyKeyCode", qlonglong(1) << 40 }, { "refineHotkeyKeyLabel", "X" } });
-    AppSettings settings(path());
-    EXPECT_EQ(settings.hotkey(), (Hotkey { 17, 4096, "T" }));
-    EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 2048, "R" }));
-
-    QFile::remove(path());
-    seed({ { "hotkeyKeyCode", -1 }, { "hotkeyKeyLabel", "T" } });
-    AppSettings negative(path());
-    EXPECT_EQ(negative.hotkey(), (Hotkey { 17, 2048, "T" }));
+    const Hotkey translateDefault { 17, 2048, "T" }, refineDefault { 15, 2048, "R" };
+    struct Case {
+        QVariantMap seed;
+        Hotkey translate, refine;
+    };
+    const Case cases[] = {
+        { { { "hotkeyKeyCode", 40 } }, { 40, 0, "?" }, refineDefault },
+        { { { "refineHotkeyKeyCode", 15 }, { "refineHotkeyKeyLabel", "R" } }, translateDefault,
+            { 15, 0, "R" } },
+        // A numeric string converts as the integer reading would.
+        { { { "hotkeyKeyCode", "17" }, { "hotkeyModifiers", "4096" }, { "hotkeyKeyLabel", "T" } },
+            { 17, 4096, "T" }, refineDefault },
+        // Beyond 32 bits, or negative: the default combination.
+        { { { "refineHotkeyKeyCode", qlonglong(1) << 40 }, { "refineHotkeyKeyLabel", "X" } },
+            translateDefault, refineDefault },
+        { { { "hotkeyKeyCode", -1 }, { "hotkeyKeyLabel", "T" } }, translateDefault, refineDefault },
+    };
+    for (const Case& c : cases) {
+        QFile::remove(path());
+        seed(c.seed);
+        AppSettings settings(path());
+        EXPECT_EQ(settings.hotkey(), c.translate) << c.seed.firstKey().toStdString();
+        EXPECT_EQ(settings.refineHotkey(), c.refine) << c.seed.firstKey().toStdString();
+    }
 }
 
 TEST_F(AppSettingsTest, ReadsDependOnTheStoredType)
@@ -173,23 +173,11 @@ TEST_F(AppSettingsTest, ReadsDependOnTheStoredType)
 TEST_F(AppSettingsTest, VolumeIsClampedOnWrite)
 {
     AppSettings settings(path());
-    settings.setPronunciationVolume(3);
-    EXPECT_EQ(fileContents().value("pronunciationVolume").toObject().value("value").toDouble(), 1.0);
-    settings.setPronunciationVolume(-1);
-    EXPECT_EQ(settings.pronunciationVolume(), 0.0);
-    settings.setPronunciationVolume(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(settings.pronunciationVolume(), 0.0);
-    settings.setPronunciationVolume(0.3);
-    EXPECT_DOUBLE_EQ(settings.pronunciationVolume(), 0.3);
-}
-
-TEST_F(AppSettingsTest, WritesAreSeenByOtherReadersAtOnce)
-{
-    AppSettings writer(path());
-    AppSettings reader(path());
-    EXPECT_EQ(reader.accent(), "uk");
-    writer.setAccent("us");
-    EXPECT_EQ(reader.accent(), "us");
+    for (const auto& [written, stored] : { std::pair { 3.0, 1.0 }, { -1.0, 0.0 },
+             { std::numeric_limits<double>::quiet_NaN(), 0.0 }, { 0.3, 0.3 } }) {
+        settings.setPronunciationVolume(written);
+        EXPECT_EQ(fileContents().value("pronunciationVolume").toObject().value("value").toDouble(), stored);
+    }
 }
 
 // The warnings AppSettings gives while `body` runs.
@@ -272,21 +260,10 @@ TEST(AppSettingsConstants, DefaultRefinePromptIsExact)
     EXPECT_EQ(prompt.size(), 1185);
     EXPECT_EQ(prompt.toUtf8().size(), 1189);
     EXPECT_EQ(prompt.count(QChar(0x2014)), 2);
-    EXPECT_TRUE(prompt.startsWith("Act as a casual, developer-friendly text refiner."));
     EXPECT_TRUE(prompt.endsWith("nothing but the 3 variants and the separators."));
     EXPECT_TRUE(prompt.contains("modern English.\n\nStrict rules:\n1. Reply"));
     EXPECT_TRUE(prompt.contains("a line containing only \"---\".\n3. Rewrite only \u2014 keep"));
     EXPECT_EQ(prompt.count('\n'), 8);
-    EXPECT_FALSE(prompt.contains('\r'));
-}
-
-TEST(AppSettingsConstants, DefaultServerURLIsAnAbsoluteLoopbackAddress)
-{
-    const QUrl url = AppSettings::defaultServerURL();
-    ASSERT_TRUE(url.isValid());
-    EXPECT_EQ(url.scheme(), "http");
-    EXPECT_EQ(url.host(), "127.0.0.1");
-    EXPECT_GT(url.port(), 0);
 }
 
 } // namespace

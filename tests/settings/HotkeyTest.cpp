@@ -42,12 +42,3 @@ TEST(Hotkey, DisplayLabelNamesPcKeysInTheSameOrder)
     for (const auto& [hotkey, expected] : cases)
         EXPECT_EQ(hotkey.displayLabel(), expected);
 }
-
-TEST(Hotkey, EqualityComparesAllThreeFields)
-{
-    const Hotkey a { 17, 2048, "T" };
-    EXPECT_EQ(a, (Hotkey { 17, 2048, "T" }));
-    EXPECT_NE(a, (Hotkey { 17, 2048, "t" }));
-    EXPECT_NE(a, (Hotkey { 17, 4096, "T" }));
-    EXPECT_NE(a, (Hotkey { 15, 2048, "T" }));
-}
