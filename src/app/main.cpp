@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "GeminiKeyStore.h"
 #include "HotkeyManager.h"
+#include "HotkeyRegistrar.h"
 #include "InstanceBus.h"
 #include "ShortcutRouter.h"
 #include "TrayScene.h"
@@ -112,7 +113,8 @@ int main(int argc, char** argv)
     });
     ShortcutRouter shortcuts(tray.shortcutActions());
 
-    AppSettings& settings = AppSettings::shared();
+    AppSettings settings(AppSettings::defaultFilePath());
+    HotkeyManager hotkeys(HotkeyRegistrar::createForSession());
     const std::unique_ptr<GeminiKeyStore> keys = GeminiKeyStore::createKeychainStore();
     const std::unique_ptr<Beeper> beeper = Beeper::createForSession();
     PopupController::Services popupServices;
@@ -120,7 +122,7 @@ int main(int argc, char** argv)
     popupServices.client = LookupClient(serverUrl);
     AppDelegate delegate({
         settings,
-        HotkeyManager::shared(),
+        hotkeys,
         *keys,
         *beeper,
         std::make_unique<PopupController>(std::move(popupServices)),
