@@ -206,16 +206,24 @@ protected:
         return found.isEmpty() ? QStringList() : found.split('\n');
     }
 
-    // Opens the tray menu with a click on the icon and picks entry `index`.
+    // Opens the tray menu with a click on the icon, picks entry `index` and waits for the menu to go.
     void chooseFromTrayMenu(int index)
     {
-        const int windowsBefore = programWindows().size();
+        const QStringList before = programWindows();
         xdotool({ "mousemove", "--window", trayIcon(), "8", "8", "click", "1" });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return programWindows().size() > windowsBefore; }, 3000))
+        QString menu;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                for (const QString& window : programWindows())
+                    menu = before.contains(window) ? menu : window;
+                return !menu.isEmpty();
+            },
+            3000))
             << "no menu";
         for (int i = 0; i <= index; ++i)
             xdotool({ "key", "Down" });
         xdotool({ "key", "Return" });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !programWindows().contains(menu); }, 3000));
     }
 
     QString openTerminalWithWord()
