@@ -34,6 +34,7 @@ namespace {
         { "arrow.down", nullptr },
         { "arrow.right.to.line", "go-last-symbolic" },
         { "arrow.up.right.square", nullptr },
+        { "book.fill", nullptr },
         { "character.cursor.ibeam", nullptr },
         { "checkmark.circle.fill", nullptr },
         { "checkmark.seal.fill", nullptr },

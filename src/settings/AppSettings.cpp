@@ -21,6 +21,7 @@ constexpr const char* kRefinePrompt = "refinePromptV3";
 constexpr const char* kAutoPlayPronunciation = "autoPlayPronunciation";
 constexpr const char* kPronunciationVolume = "pronunciationVolume";
 constexpr const char* kHasCompletedOnboarding = "hasCompletedOnboarding";
+constexpr const char* kAutomaticallyChecksForUpdates = "automaticallyChecksForUpdates";
 
 const QString kDefaultAccent = QStringLiteral("uk");
 constexpr double kDefaultVolume = 0.5;
@@ -252,4 +253,9 @@ bool AppSettings::hasCompletedOnboarding() const
 void AppSettings::setHasCompletedOnboarding(bool done)
 {
     write(kHasCompletedOnboarding, done);
+}
+
+bool AppSettings::automaticallyChecksForUpdates() const
+{
+    return m_defaults.value(QLatin1String(kAutomaticallyChecksForUpdates), true).toBool();
 }

@@ -50,6 +50,10 @@ public:
     bool hasCompletedOnboarding() const;
     void setHasCompletedOnboarding(bool done);
 
+    // Whether the program looks for a newer version at launch (when its
+    // build has an update feed). Set by hand in the settings file.
+    bool automaticallyChecksForUpdates() const;
+
     QString filePath() const { return m_defaults.fileName(); }
 
 private:

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+#include "AppDelegate.h"
+
+#include "AppSettings.h"
+#include "Beeper.h"
+#include "GeminiKeyStore.h"
+#include "HostWindow.h"
+#include "HotkeyManager.h"
+#include "NotificationCenter.h"
+#include "PermissionHelpPage.h"
+#include "SelectionCapture.h"
+#include "SettingsView.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+AppDelegate::AppDelegate(Parts parts)
+    : m_settings(parts.settings)
+    , m_hotkeys(parts.hotkeys)
+    , m_keys(parts.keys)
+    , m_beeper(parts.beeper)
+    , m_popup(std::move(parts.popup))
+    , m_updater(std::move(parts.updater))
+    , m_permission(std::move(parts.permission))
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    m_hotkeys.onTrigger = nullptr;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    if (m_settings.automaticallyChecksForUpdates())
+        m_updater->checkForUpdatesInBackground();
+    QPointer<AppDelegate> self(this);
+    m_hotkeys.onTrigger = [self](HotkeyAction action) {
+        if (self)
+            self->showPopupForSelection(
+                action == HotkeyAction::translate ? PopupMode::translate : PopupMode::refine);
+    };
+    registerHotkeys();
+    if (!m_settings.hasCompletedOnboarding())
+        showOnboarding();
+}
+
+void AppDelegate::registerHotkeys()
+{
+    const Hotkey translate = m_settings.hotkey();
+    m_hotkeys.registerHotkey(HotkeyAction::translate, translate.keyCode, translate.carbonModifiers);
+    const Hotkey refine = m_settings.refineHotkey();
+    m_hotkeys.registerHotkey(HotkeyAction::refine, refine.keyCode, refine.carbonModifiers);
+}
+
+void AppDelegate::showPopupForSelection(PopupMode mode)
+{
+    if (!m_permission->isTrusted()) {
+        // No session here lets a program read selections: say why, in the browser.
+        PermissionHelpPage::open();
+        return;
+    }
+    QPointer<AppDelegate> self(this);
+    SelectionCapture::captureSelection([self, mode](std::optional<QString> text) {
+        if (!self)
+            return;
+        if (text && !text->isEmpty()) {
+            if (mode == PopupMode::refine && !self->m_keys.hasKey()) {
+                self->showSettings();
+                // A later turn: the settings window is up and listening by then.
+                QTimer::singleShot(0, self,
+                    [] { NotificationCenter::defaultCenter().post(SettingsView::focusGeminiApiKey); });
+                return;
+            }
+            self->m_popup->show(*text, mode);
+        } else if (mode == PopupMode::translate) {
+            self->m_popup->showQuickTranslate();
+        } else {
+            self->m_beeper.beep();
+        }
+    });
+}
+
+void AppDelegate::showSettings()
+{
+    if (!m_settingsWindow) {
+        QPointer<AppDelegate> self(this);
+        auto* view = new SettingsView(
+            { m_settings, m_hotkeys, m_keys, m_beeper, NotificationCenter::defaultCenter() }, [self] {
+                // A recording ended: both shortcuts again, translate first.
+                if (self)
+                    self->registerHotkeys();
+            });
+        m_settingsWindow = std::make_unique<HostWindow>(view, QStringLiteral("Sorvantel Settings"));
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            m_settingsWindow->centreOn(screen->availableGeometry());
+    }
+    m_settingsWindow->present();
+}
+
+void AppDelegate::showOnboarding()
+{
+    qWarning("Sorvantel: the onboarding window is not part of this build yet");
+}
+
+void AppDelegate::checkForUpdates()
+{
+    m_updater->checkForUpdates();
+}
+
+void AppDelegate::perform(CommandLine::Verb verb)
+{
+    switch (verb) {
+    case CommandLine::Verb::translate:
+        showPopupForSelection(PopupMode::translate);
+        break;
+    case CommandLine::Verb::refine:
+        showPopupForSelection(PopupMode::refine);
+        break;
+    case CommandLine::Verb::quickTranslate:
+        m_popup->showQuickTranslate();
+        break;
+    case CommandLine::Verb::none:
+    case CommandLine::Verb::settings:
+        showSettings();
+        break;
+    case CommandLine::Verb::quit:
+        QCoreApplication::exit(0); // ends the program whatever its windows say
+        break;
+    }
+}

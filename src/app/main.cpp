@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+// sorvantel: the tray program. main is where every long-lived part is made
+// and handed to the one that uses it.
+#include "AppDelegate.h"
+#include "AppSettings.h"
+#include "BackendProcess.h"
+#include "Beeper.h"
+#include "CommandLine.h"
+#include "GeminiKeyStore.h"
+#include "HotkeyManager.h"
+#include "HotkeyRegistrar.h"
+#include "InstanceBus.h"
+#include "ShortcutRouter.h"
+#include "TrayScene.h"
+#include "X11Display.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// For tests and for running against another backend or feed without a
+// rebuild; read here and nowhere else.
+QUrl overridable(const char* variable, const QUrl& builtIn)
+{
+    const QByteArray value = qgetenv(variable);
+    return value.isEmpty() ? builtIn : QUrl(QString::fromUtf8(value));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    switch (commandLine.outcome) {
+    case CommandLine::Outcome::help: {
+        // The help text names the program as it was called, which takes an application object.
+        QCoreApplication helpOnly(argc, argv);
+        std::printf("%s", qPrintable(CommandLine::parse(arguments).message));
+        return 0;
+    }
+    case CommandLine::Outcome::version:
+        std::printf("sorvantel %s\n", SORVANTEL_VERSION);
+        return 0;
+    case CommandLine::Outcome::error:
+        std::fprintf(stderr, "sorvantel: %s (see --help)\n", qPrintable(commandLine.message));
+        return 2;
+    case CommandLine::Outcome::run:
+        break;
+    }
+
+    // Shortcuts, selections and keystrokes all go through an X server; Qt's
+    // own X11 platform would abort without one.
+    if (!X11Display::canConnect()) {
+        std::fprintf(stderr,
+            "sorvantel: no X11 display could be opened (DISPLAY=%s); Sorvantel needs an X11 session or "
+            "XWayland\n",
+            qgetenv("DISPLAY").isEmpty() ? "<unset>" : qgetenv("DISPLAY").constData());
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sorvantel"));
+    QApplication::setApplicationVersion(QStringLiteral(SORVANTEL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("sorvantel"));
+    // A tray program: closing a window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    InstanceBus bus;
+    switch (bus.claim()) {
+    case InstanceBus::Claim::taken: {
+        const QString error = InstanceBus::forward(commandLine.verb);
+        if (error.isEmpty())
+            return 0;
+        std::fprintf(stderr, "sorvantel: the running Sorvantel did not answer: %s\n", qPrintable(error));
+        return 1;
+    }
+    case InstanceBus::Claim::noBus:
+        qWarning("Sorvantel: no session bus; running without the one-instance check and the command-line "
+                 "verbs");
+        break;
+    case InstanceBus::Claim::owned:
+        break;
+    }
+    if (commandLine.verb == CommandLine::Verb::quit)
+        return 0; // nothing was running
+
+    const QUrl serverUrl = overridable("SORVANTEL_SERVER_URL", AppSettings::defaultServerURL());
+    const QUrl feedUrl
+        = overridable("SORVANTEL_UPDATE_FEED_URL", QUrl(QStringLiteral(SORVANTEL_UPDATE_FEED_URL)));
+
+    BackendProcess backend(serverUrl);
+    backend.startIfNeeded();
+
+    // The tray icon first: it is what the user waits for, and the popup's
+    // parts take a while to build.
+    QPointer<AppDelegate> delegateRef;
+    TrayScene tray({
+        [&delegateRef] {
+            if (delegateRef)
+                delegateRef->checkForUpdates();
+        },
+        [&delegateRef] {
+            if (delegateRef)
+                delegateRef->showSettings();
+        },
+        [] { QCoreApplication::exit(0); },
+    });
+    ShortcutRouter shortcuts(tray.shortcutActions());
+
+    AppSettings settings(AppSettings::defaultFilePath());
+    HotkeyManager hotkeys(HotkeyRegistrar::createForSession());
+    const std::unique_ptr<GeminiKeyStore> keys = GeminiKeyStore::createKeychainStore();
+    const std::unique_ptr<Beeper> beeper = Beeper::createForSession();
+    PopupController::Services popupServices;
+    popupServices.settings = &settings;
+    popupServices.client = LookupClient(serverUrl);
+    AppDelegate delegate({
+        settings,
+        hotkeys,
+        *keys,
+        *beeper,
+        std::make_unique<PopupController>(std::move(popupServices)),
+        std::make_unique<Updater>(feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
+        AccessibilityPermission::createForSession(),
+    });
+    delegateRef = &delegate;
+    QObject::connect(&bus, &InstanceBus::verbReceived, &delegate, &AppDelegate::perform);
+
+    QTimer::singleShot(0, &delegate, [&delegate, verb = commandLine.verb] {
+        delegate.applicationDidFinishLaunching();
+        if (verb != CommandLine::Verb::none)
+            delegate.perform(verb);
+    });
+    const int status = app.exec();
+    // A launch right after this one must find the name free, not hand its
+    // request to a program on its way out.
+    bus.release();
+    backend.stop();
+    return status;
+}
