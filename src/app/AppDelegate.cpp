@@ -7,6 +7,7 @@
 #include "HostWindow.h"
 #include "HotkeyManager.h"
 #include "NotificationCenter.h"
+#include "OnboardingView.h"
 #include "PermissionHelpPage.h"
 #include "SelectionCapture.h"
 #include "SettingsView.h"
@@ -102,7 +103,26 @@ void AppDelegate::showSettings()
 
 void AppDelegate::showOnboarding()
 {
-    qWarning("Sorvantel: the onboarding window is not part of this build yet");
+    if (!m_onboardingWindow) {
+        QPointer<AppDelegate> self(this);
+        OnboardingView::Services services;
+        services.settings = &m_settings;
+        services.keyStore = { [self] { return self && self->m_keys.hasKey(); },
+            [self](const QString& key) { return self && self->m_keys.save(key); } };
+        // Ends the event loop whatever the windows say, as the tray's Quit does.
+        services.quit = [] { QCoreApplication::exit(0); };
+        auto* view = new OnboardingView(std::move(services), [self] {
+            // Dropped on a later turn: this runs inside the view's own handler.
+            if (self && self->m_onboardingWindow) {
+                self->m_onboardingWindow->hide();
+                self->m_onboardingWindow.release()->deleteLater();
+            }
+        });
+        m_onboardingWindow = std::make_unique<HostWindow>(view, QStringLiteral("Welcome to Sorvantel"));
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            m_onboardingWindow->centreOn(screen->availableGeometry());
+    }
+    m_onboardingWindow->present();
 }
 
 void AppDelegate::checkForUpdates()

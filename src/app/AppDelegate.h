@@ -67,4 +67,5 @@ private:
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<AccessibilityPermission> m_permission;
     std::unique_ptr<HostWindow> m_settingsWindow;
+    std::unique_ptr<HostWindow> m_onboardingWindow;
 };

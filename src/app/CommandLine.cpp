@@ -34,6 +34,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     const QCommandLineOption version = parser.addVersionOption();
     for (const VerbEntry& entry : kVerbs)
         parser.addOption(QCommandLineOption(QLatin1String(entry.name), QLatin1String(entry.help)));
+    // Given by a relaunch: wait for the program being replaced to end first.
+    QCommandLineOption waitForPid(QStringLiteral("wait-for-pid"), QString(), QStringLiteral("PID"));
+    waitForPid.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(waitForPid);
 
     CommandLine result;
     if (!parser.parse(arguments)) {

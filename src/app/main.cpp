@@ -14,6 +14,9 @@
 #include "TrayScene.h"
 #include "X11Display.h"
 
+#include "Clipboard.h"
+#include "PreviousInstance.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -71,6 +74,10 @@ int main(int argc, char** argv)
     // A tray program: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A relaunch: the program being replaced still holds the bus name until it ends.
+    if (const auto previous = PreviousInstance::pidToWaitFor(arguments))
+        PreviousInstance::waitForExit(*previous);
+
     InstanceBus bus;
     switch (bus.claim()) {
     case InstanceBus::Claim::taken: {
@@ -120,6 +127,9 @@ int main(int argc, char** argv)
     PopupController::Services popupServices;
     popupServices.settings = &settings;
     popupServices.client = LookupClient(serverUrl);
+    // One clipboard for the capture's restore and the popup's copy and replace,
+    // so that whatever we own at quit is handed to the clipboard manager.
+    popupServices.clipboard = &Clipboard::shared();
     AppDelegate delegate({
         settings,
         hotkeys,
@@ -141,6 +151,7 @@ int main(int argc, char** argv)
     // A launch right after this one must find the name free, not hand its
     // request to a program on its way out.
     bus.release();
+    Clipboard::shared().handOverToManager();
     backend.stop();
     return status;
 }
