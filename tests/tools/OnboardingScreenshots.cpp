@@ -12,6 +12,7 @@
 #include "OnboardingView.h"
 #include "PopupController.h"
 #include "ProcessRelauncher.h"
+#include "ScreenshotFolder.h"
 #include "TutorialRow.h"
 
 #include <QApplication>
@@ -184,13 +185,10 @@ bool render(const State& state, const QDir& folder)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
-    QDir folder;
-    if (!folder.mkpath(output)) {
-        std::fprintf(stderr, "onboarding_screenshots: cannot create %s\n", qPrintable(output));
+    const std::optional<QDir> output = screenshotFolder(argc, argv, "onboarding_screenshots");
+    if (!output)
         return 1;
-    }
-    folder.setPath(output);
+    const QDir& folder = *output;
     bool ok = true;
     for (const State& state : states())
         ok = render(state, folder) && ok;

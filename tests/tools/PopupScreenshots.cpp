@@ -7,6 +7,7 @@
 #include "PopupModel.h"
 #include "PopupView.h"
 #include "RefinedVariantRow.h"
+#include "ScreenshotFolder.h"
 #include "TranslucencySupport.h"
 
 #include <QApplication>
@@ -183,13 +184,10 @@ bool render(const State& state, const QDir& folder, bool translucent)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
-    QDir folder;
-    if (!folder.mkpath(output)) {
-        std::fprintf(stderr, "popup_screenshots: cannot create %s\n", qPrintable(output));
+    const std::optional<QDir> output = screenshotFolder(argc, argv, "popup_screenshots");
+    if (!output)
         return 1;
-    }
-    folder.setPath(output);
+    const QDir& folder = *output;
     // As the popup will look on this desktop: translucent only where a
     // compositor blends it (a bare Xvfb has none).
     const bool translucent = TranslucencySupport::createForSession()->isAvailable();

@@ -10,6 +10,7 @@
 #include "HotkeyRecorder.h"
 #include "HotkeyRecorderRow.h"
 #include "NotificationCenter.h"
+#include "ScreenshotFolder.h"
 #include "SettingsView.h"
 
 #include <QApplication>
@@ -145,13 +146,10 @@ void typeKey(SettingsView& view, const QString& key)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
-    QDir folder;
-    if (!folder.mkpath(output)) {
-        std::fprintf(stderr, "settings_screenshots: cannot create %s\n", qPrintable(output));
+    const std::optional<QDir> output = screenshotFolder(argc, argv, "settings_screenshots");
+    if (!output)
         return 1;
-    }
-    folder.setPath(output);
+    const QDir& folder = *output;
     const auto refining
         = [](SettingsView& view, PictureKeyStore&) { view.selectTab(SettingsView::SettingsTab::refining); };
     const std::vector<State> states = {
