@@ -41,6 +41,7 @@ public:
         return { 0, Reference(m_log.registered.size()) };
     }
     void unregisterHotkey(Reference reference) override { m_log.unregistered.push_back(reference); }
+    std::optional<uint32_t> keyCodeForNativeKey(unsigned int) const override { return std::nullopt; }
 
 private:
     Log& m_log;

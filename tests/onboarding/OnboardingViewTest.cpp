@@ -4,6 +4,7 @@
 #include "AccessibilityPermission.h"
 #include "AppSettings.h"
 #include "NotificationCenter.h"
+#include "PlatformSession.h"
 #include "PopupController.h"
 #include "PreviousInstance.h"
 #include "ProcessRelauncher.h"
@@ -24,20 +25,21 @@ namespace {
 using Step = OnboardingView::Step;
 
 struct SwitchablePermission : AccessibilityPermission {
-    std::shared_ptr<bool> trusted;
-    bool isTrusted() const override { return *trusted; }
+    bool trusted = true;
+    bool isTrusted() const override { return trusted; }
 };
 
 class OnboardingViewTest : public ::testing::Test {
 protected:
     std::unique_ptr<OnboardingView> makeView(bool trusted, OnboardingView::Services services = {})
     {
-        *this->trusted = trusted;
-        auto permission = std::make_unique<SwitchablePermission>();
-        permission->trusted = this->trusted;
+        permission.trusted = trusted;
         services.settings = &settings;
         services.notifications = &notifications;
-        services.permission = std::move(permission);
+        services.clipboard = &platform.clipboard();
+        services.permission = &permission;
+        if (!services.requestAccessibility)
+            services.requestAccessibility = [] { return AccessibilityRequestResult::alreadyTrusted; };
         if (!services.keyStore.hasKey)
             services.keyStore = { [] { return false; }, [](const QString&) { return true; } };
         services.quit = [this] { ++quits; };
@@ -67,7 +69,8 @@ protected:
     QTemporaryDir folder;
     AppSettings settings { folder.filePath("settings.json") };
     NotificationCenter notifications;
-    std::shared_ptr<bool> trusted = std::make_shared<bool>(true);
+    PlatformSession platform;
+    SwitchablePermission permission;
     int quits = 0;
     int finishes = 0;
 };
@@ -199,7 +202,7 @@ TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
         EXPECT_EQ(view->findChild<QLabel*>("relaunchError")->isVisible(), quitsExpected == 0);
 
         // A grant seen by the poll hides the instructions and lets the user on.
-        *trusted = true;
+        permission.trusted = true;
         EXPECT_TRUE(QTest::qWaitFor([&] { return bar(*view) == "Back | Continue"; }, 3000));
         EXPECT_FALSE(error->isVisible());
         EXPECT_FALSE(view->findChild<QWidget*>("relaunchHint")->isVisible());

@@ -6,14 +6,13 @@
 #include "GeminiKeyManager.h"
 #include "HotkeyManager.h"
 #include "OnboardingView.h"
+#include "PlatformSession.h"
 #include "PopupController.h"
 #include "PopupView.h"
 #include "SelectionCapture.h"
 #include "TestHttpServer.h"
 #include "TutorialRow.h"
 #include "TutorialSample.h"
-#include "X11Connection.h"
-#include "X11HotkeyRegistrar.h"
 #include "X11TestTools.h"
 
 #include <QJsonDocument>
@@ -61,16 +60,21 @@ TEST(TutorialLiveTest, EveryTaskTicksFromTheRealShortcutsAndPopup)
     GeminiKeyManager::remove();
 
     // Wired as the application shell wires them.
-    PopupController controller({ &settings, LookupClient(server.url(), std::chrono::seconds(10)) });
-    ASSERT_NE(X11Connection::shared(), nullptr);
-    HotkeyManager hotkeys(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
+    PlatformSession platform;
+    ASSERT_NE(platform.x11(), nullptr);
+    PopupController controller({ settings, LookupClient(server.url(), std::chrono::seconds(10)),
+        platform.clipboard(), platform.keystrokes(), platform.pointerWatch(), platform.escapeGrab(),
+        platform.translucency(), platform.notifications() });
+    SelectionCapture capture(
+        { platform.selectionReader(), platform.clipboard(), platform.keystrokes(), platform.permission() });
+    HotkeyManager hotkeys(platform.createHotkeyRegistrar());
     hotkeys.registerHotkey(
         HotkeyAction::translate, settings.hotkey().keyCode, settings.hotkey().carbonModifiers);
     hotkeys.registerHotkey(
         HotkeyAction::refine, settings.refineHotkey().keyCode, settings.refineHotkey().carbonModifiers);
     QPointer<PopupController> popup(&controller);
-    hotkeys.onTrigger = [popup](HotkeyAction action) {
-        SelectionCapture::captureSelection([popup, action](std::optional<QString> text) {
+    hotkeys.onTrigger = [&capture, popup](HotkeyAction action) {
+        capture.captureSelection([popup, action](std::optional<QString> text) {
             if (!popup)
                 return;
             if (text && !text->isEmpty())
@@ -84,6 +88,10 @@ TEST(TutorialLiveTest, EveryTaskTicksFromTheRealShortcutsAndPopup)
     int finishes = 0;
     OnboardingView::Services services;
     services.settings = &settings;
+    services.notifications = &platform.notifications();
+    services.clipboard = &platform.clipboard();
+    services.permission = &platform.permission();
+    services.requestAccessibility = [&capture] { return capture.requestAccessibility(); };
     OnboardingView view(std::move(services), [&] { ++finishes; });
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The pointer watch against the run's X server, clicked with xdotool.
 #include "GlobalPointerWatch.h"
+#include "X11Connection.h"
 
 #include <QProcess>
 #include <QTest>
@@ -16,7 +17,8 @@ void xdotool(const QStringList& arguments)
 
 TEST(GlobalPointerWatch, ReportsLeftRightAndWheelWithThePointerPosition)
 {
-    auto watch = GlobalPointerWatch::createForSession();
+    const auto x11 = X11Connection::open();
+    auto watch = GlobalPointerWatch::createForSession(x11.get());
     std::vector<QPoint> seen;
     ASSERT_TRUE(watch->start([&](QPoint at) { seen.push_back(at); }));
 
@@ -36,7 +38,8 @@ TEST(GlobalPointerWatch, ReportsLeftRightAndWheelWithThePointerPosition)
 
 TEST(GlobalPointerWatch, StopsReportingAndCanBeStoppedFromItsOwnHandler)
 {
-    auto watch = GlobalPointerWatch::createForSession();
+    const auto x11 = X11Connection::open();
+    auto watch = GlobalPointerWatch::createForSession(x11.get());
     int calls = 0;
     ASSERT_TRUE(watch->start([&](QPoint) {
         ++calls;

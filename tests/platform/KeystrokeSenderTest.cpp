@@ -3,6 +3,7 @@
 // user still holding a key.
 #include "KeystrokeSender.h"
 #include "Clipboard.h"
+#include "PlatformSession.h"
 #include "X11Connection.h"
 #include "X11KeystrokeSender.h"
 #include "X11TestTools.h"
@@ -20,7 +21,8 @@ namespace {
 
 TEST(KeystrokeSenderTest, PasteReachesTheFocusedApplicationOnceTheKeysAreReleased)
 {
-    Clipboard::shared().setText(QStringLiteral("pasted ✓"));
+    PlatformSession platform;
+    platform.clipboard().setText(QStringLiteral("pasted ✓"));
     for (const bool held : { false, true }) {
         SCOPED_TRACE(held ? "shift held for 300 ms" : "no key held");
         auto application = helper({ "paste" });
@@ -32,7 +34,7 @@ TEST(KeystrokeSenderTest, PasteReachesTheFocusedApplicationOnceTheKeysAreRelease
             QTimer::singleShot(300, [] { QProcess::startDetached("xdotool", { "keyup", "shift" }); });
         }
         std::optional<bool> sent;
-        KeystrokeSender::shared().sendPaste([&sent](bool result) { sent = result; });
+        platform.keystrokes().sendPaste([&sent](bool result) { sent = result; });
         EXPECT_FALSE(sent.has_value()) << "never inline";
         ASSERT_TRUE(QTest::qWaitFor([&] { return sent.has_value(); }, 3000));
         EXPECT_TRUE(*sent);
@@ -42,7 +44,8 @@ TEST(KeystrokeSenderTest, PasteReachesTheFocusedApplicationOnceTheKeysAreRelease
 
 TEST(KeystrokeSenderTest, AKeyMissingFromTheLayoutIsReportedAsNotSent)
 {
-    Clipboard::shared().setText(QStringLiteral("never pasted"));
+    PlatformSession platform;
+    platform.clipboard().setText(QStringLiteral("never pasted"));
     auto application = helper({ "paste" });
     focus(application->waitReady());
 

@@ -4,6 +4,7 @@
 #include "DismissMonitors.h"
 #include "EscapeGrab.h"
 #include "GlobalPointerWatch.h"
+#include "PlatformSession.h"
 #include "PopupPanel.h"
 #include "X11TestTools.h"
 
@@ -43,10 +44,9 @@ protected:
         return dismissals;
     }
 
+    PlatformSession platform;
     PopupPanel panel;
-    std::unique_ptr<GlobalPointerWatch> watch = GlobalPointerWatch::createForSession();
-    std::unique_ptr<EscapeGrab> escape = EscapeGrab::createForSession();
-    DismissMonitors monitors { &panel, *watch, *escape };
+    DismissMonitors monitors { &panel, platform.pointerWatch(), platform.escapeGrab() };
     int dismissals = 0;
     int tabs = 0;
 };

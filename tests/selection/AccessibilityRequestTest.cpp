@@ -2,6 +2,7 @@
 // requestAccessibility() on the run's X11 display, and in a process on an X
 // server without XTEST, where the program cannot work and says so. The
 // browser is a stand-in xdg-open that writes down what it was asked to open.
+#include "PlatformSession.h"
 #include "SelectionCapture.h"
 #include "X11TestTools.h"
 
@@ -48,7 +49,10 @@ TEST(AccessibilityRequestTest, AnX11SessionWithXtestIsAlreadyTrustedAndNothingIs
     StandInBrowser browser;
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", browser.folder.path().toUtf8() + ':' + path);
-    EXPECT_EQ(SelectionCapture::requestAccessibility(), AccessibilityRequestResult::alreadyTrusted);
+    PlatformSession platform;
+    SelectionCapture capture(
+        { platform.selectionReader(), platform.clipboard(), platform.keystrokes(), platform.permission() });
+    EXPECT_EQ(capture.requestAccessibility(), AccessibilityRequestResult::alreadyTrusted);
     QTest::qWait(300);
     EXPECT_TRUE(browser.requests().isEmpty());
     qputenv("PATH", path);

@@ -4,8 +4,7 @@
 #include "SelectionCapture.h"
 #include "AppSettings.h"
 #include "HotkeyManager.h"
-#include "X11Connection.h"
-#include "X11HotkeyRegistrar.h"
+#include "PlatformSession.h"
 #include "X11TestTools.h"
 
 #include <QClipboard>
@@ -33,30 +32,12 @@ struct Capture {
     std::optional<QString> text;
 };
 
-std::shared_ptr<Capture> startCapture()
-{
-    auto capture = std::make_shared<Capture>();
-    SelectionCapture::capture([capture](CaptureResult result) {
-        ++capture->calls;
-        capture->atOnce = !capture->returned;
-        capture->text = result.text;
-        capture->result = std::move(result);
-    });
-    capture->returned = true;
-    return capture;
-}
-
 // Waits for the completion, then a little longer for a second call.
 Capture finish(const std::shared_ptr<Capture>& capture)
 {
     (void)QTest::qWaitFor([&] { return capture->calls > 0; }, 10000);
     QTest::qWait(250);
     return *capture;
-}
-
-Capture capture()
-{
-    return finish(startCapture());
 }
 
 std::optional<QString> text(const char* value)
@@ -81,6 +62,21 @@ protected:
         clear("CLIPBOARD");
     }
 
+    std::shared_ptr<Capture> startCapture()
+    {
+        auto capture = std::make_shared<Capture>();
+        selection.capture([capture](CaptureResult result) {
+            ++capture->calls;
+            capture->atOnce = !capture->returned;
+            capture->text = result.text;
+            capture->result = std::move(result);
+        });
+        capture->returned = true;
+        return capture;
+    }
+
+    Capture capture() { return finish(startCapture()); }
+
     // A focused window of the helper that answers the copy keystroke.
     std::unique_ptr<Client> focusedHelper(const QStringList& arguments, bool keepPrimary = false)
     {
@@ -101,6 +97,10 @@ protected:
         EXPECT_EQ(client->waitReady(), 0u);
         return client;
     }
+
+    PlatformSession platform;
+    SelectionCapture selection { { platform.selectionReader(), platform.clipboard(), platform.keystrokes(),
+        platform.permission() } };
 };
 
 TEST_F(SelectionCaptureTest, AHighlightCountsOnlyInTheProgramTheUserIsIn)
@@ -221,7 +221,7 @@ TEST_F(SelectionCaptureTest, APressWhileACopyRunsIsIgnored)
 
     int calls = 0;
     auto again = startCapture();
-    SelectionCapture::captureSelection([&calls](std::optional<QString>) { ++calls; });
+    selection.captureSelection([&calls](std::optional<QString>) { ++calls; });
     EXPECT_EQ(finish(again).text, text("first"));
     EXPECT_EQ(calls, 0) << "the running capture answers for the press";
 }
@@ -253,9 +253,9 @@ TEST_F(SelectionCaptureTest, TheTranslateShortcutOverAnApplicationYieldsItsText)
     QTemporaryDir settingsFolder;
     AppSettings settings(settingsFolder.filePath("settings.json"));
     const Hotkey translate = settings.hotkey(); // option+T unless changed
-    HotkeyManager manager(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
+    HotkeyManager manager(platform.createHotkeyRegistrar());
     std::shared_ptr<Capture> pending;
-    manager.onTrigger = [&pending](HotkeyAction action) {
+    manager.onTrigger = [this, &pending](HotkeyAction action) {
         if (action == HotkeyAction::translate)
             pending = startCapture();
     };

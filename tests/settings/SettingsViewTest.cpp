@@ -65,7 +65,7 @@ struct OtherClientGrab {
 
 class SettingsViewTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(X11Connection::shared(), nullptr) << "run through scripts/headless"; }
+    void SetUp() override { ASSERT_NE(x11, nullptr) << "run through scripts/headless"; }
 
     void open(GeminiKeyStore& keys)
     {
@@ -115,7 +115,8 @@ protected:
 
     QTemporaryDir dir;
     AppSettings settings { dir.filePath(QStringLiteral("settings.json")) };
-    HotkeyManager hotkeys { std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()) };
+    std::unique_ptr<X11Connection> x11 = X11Connection::open();
+    HotkeyManager hotkeys { HotkeyRegistrar::createForSession(x11.get()) };
     CountingBeeper beeper;
     NotificationCenter notifications;
     int hotkeyChanges = 0;
