@@ -19,27 +19,22 @@ using namespace X11TestTools;
 
 namespace {
 
-TEST(KeystrokeSenderTest, PasteReachesTheFocusedApplicationOnceTheKeysAreReleased)
+TEST(KeystrokeSenderTest, PasteWaitsUntilTheUserLetsGoOfEveryKey)
 {
     PlatformSession platform;
     platform.clipboard().setText(QStringLiteral("pasted ✓"));
-    for (const bool held : { false, true }) {
-        SCOPED_TRACE(held ? "shift held for 300 ms" : "no key held");
-        auto application = helper({ "paste" });
-        focus(application->waitReady());
-        if (held) {
-            // Ctrl+Shift+V is no paste in Qt: a keystroke sent while Shift is
-            // down would paste nothing.
-            run("xdotool", { "keydown", "shift" });
-            QTimer::singleShot(300, [] { QProcess::startDetached("xdotool", { "keyup", "shift" }); });
-        }
-        std::optional<bool> sent;
-        platform.keystrokes().sendPaste([&sent](bool result) { sent = result; });
-        EXPECT_FALSE(sent.has_value()) << "never inline";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return sent.has_value(); }, 3000));
-        EXPECT_TRUE(*sent);
-        EXPECT_TRUE(application->waitPrinted("text pasted ✓", 3000));
-    }
+    auto application = helper({ "paste" });
+    focus(application->waitReady());
+    // Ctrl+Shift+V is no paste in Qt: a keystroke sent while Shift is down
+    // would paste nothing.
+    run("xdotool", { "keydown", "shift" });
+    QTimer::singleShot(300, [] { QProcess::startDetached("xdotool", { "keyup", "shift" }); });
+    std::optional<bool> sent;
+    platform.keystrokes().sendPaste([&sent](bool result) { sent = result; });
+    EXPECT_FALSE(sent.has_value()) << "never inline";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sent.has_value(); }, 3000));
+    EXPECT_TRUE(*sent);
+    EXPECT_TRUE(application->waitPrinted("text pasted ✓", 3000));
 }
 
 TEST(KeystrokeSenderTest, AKeyMissingFromTheLayoutIsReportedAsNotSent)
