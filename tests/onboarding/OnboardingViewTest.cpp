@@ -3,6 +3,7 @@
 #include "OnboardingView.h"
 #include "AccessibilityPermission.h"
 #include "AppSettings.h"
+#include "Clipboard.h"
 #include "NotificationCenter.h"
 #include "PlatformSession.h"
 #include "PopupController.h"
@@ -161,24 +162,42 @@ TEST_F(OnboardingViewTest, LanguageIsStoredOnContinueAndFinishAndPicksTheDraft)
     EXPECT_EQ(finishes, 1);
 }
 
-TEST_F(OnboardingViewTest, AKeyThatCannotBeStoredKeepsRewritingLocked)
+TEST_F(OnboardingViewTest, RewritingUnlocksOnlyOnceTheKeyIsStored)
 {
-    QStringList offered;
-    OnboardingView::Services services;
-    services.keyStore = { [] { return false; },
-        [&](const QString& key) {
-            offered << key;
-            return false;
-        } };
-    auto view = makeView(true, std::move(services));
-    auto* row = view->findChild<TutorialRow*>("refineRow");
-    row->findChild<QLineEdit*>("keyField")->setText("  AIzaKey\n");
-    row->saveKey();
-    EXPECT_EQ(offered, QStringList { "AIzaKey" });
-    EXPECT_TRUE(row->isLocked());
-    EXPECT_FALSE(view->hasGeminiKey());
-    auto* message = row->findChild<QLabel*>("keyMessage");
-    EXPECT_TRUE(!message->isHidden() && message->text().contains("could not be stored"));
+    for (const bool stored : { false, true }) {
+        SCOPED_TRACE(stored ? "stored" : "refused");
+        QStringList offered;
+        OnboardingView::Services services;
+        services.keyStore = { [] { return false; },
+            [&](const QString& key) {
+                offered << key;
+                return stored;
+            } };
+        auto view = makeView(true, std::move(services));
+        auto* row = view->findChild<TutorialRow*>("refineRow");
+        row->findChild<QLineEdit*>("keyField")->setText("  AIzaKey\n");
+        row->saveKey();
+        EXPECT_EQ(offered, QStringList { "AIzaKey" });
+        EXPECT_EQ(row->isLocked(), !stored);
+        EXPECT_EQ(view->hasGeminiKey(), stored);
+        auto* message = row->findChild<QLabel*>("keyMessage");
+        EXPECT_EQ(!message->isHidden() && message->text().contains("could not be stored"), !stored);
+    }
+}
+
+TEST_F(OnboardingViewTest, TheDraftPastesFromTheClipboardThisProgramHolds)
+{
+    // After a rewrite the clipboard is ours, answered on this very thread: a
+    // blocking read here would wait on itself.
+    auto view = makeView(true);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    platform.clipboard().setText("second variant");
+    auto* draft = view->findChild<TutorialSample*>("refineSample")->editor();
+    draft->clear();
+    QTest::keyClick(draft, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->refineSampleText() == "second variant"; }, 2000))
+        << view->refineSampleText().toStdString();
 }
 
 TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
