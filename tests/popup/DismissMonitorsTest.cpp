@@ -83,13 +83,21 @@ TEST_F(DismissMonitorsTest, AnyClickIntoAnotherWindowOfTheProgramDismissesAndSti
     EXPECT_EQ(clicked, 1);
 }
 
-TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemoveEndsTheWatch)
+TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemovingEndsTheWatch)
 {
     install();
     install();
     EXPECT_EQ(monitors.installedCount(), 4);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 1) << "once, not thrice";
-    monitors.remove();
+
+    // Removed from inside its own handler, as the popup does when it closes.
+    monitors.install({ [this] {
+                          ++dismissals;
+                          monitors.remove();
+                      },
+                         [] { return false; } },
+        false);
+    EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 1);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 0);
 }
 
