@@ -13,13 +13,13 @@
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    X11Connection* connection = X11Connection::shared();
+    const std::unique_ptr<X11Connection> connection = X11Connection::open();
     if (!connection) {
         std::fprintf(stderr, "trust_poll_bench: no X server\n");
         return 1;
     }
     Display* display = connection->display();
-    const auto permission = AccessibilityPermission::createForSession();
+    const auto permission = AccessibilityPermission::createForSession(connection.get());
 
     QElapsedTimer timer;
     unsigned long before = XNextRequest(display);

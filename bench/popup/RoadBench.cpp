@@ -7,12 +7,11 @@
 //  3. wake-ups of the main thread while a popup stays open and idle;
 //  4. resident memory of the process holding the popup.
 #include "HotkeyManager.h"
+#include "PlatformSession.h"
 #include "PopupController.h"
 #include "PopupView.h"
 #include "SelectionCapture.h"
 #include "TestHttpServer.h"
-#include "X11Connection.h"
-#include "X11HotkeyRegistrar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -163,10 +162,15 @@ int main(int argc, char** argv)
         return { 200, QByteArrayLiteral("{\"success\":false,\"error\":\"no entry\"}") };
     });
 
-    PopupController controller({ &settings, LookupClient(server.url()) });
-    HotkeyManager hotkeys(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
+    PlatformSession platform;
+    PopupController controller({ settings, LookupClient(server.url()), platform.clipboard(),
+        platform.keystrokes(), platform.pointerWatch(), platform.escapeGrab(), platform.translucency(),
+        platform.notifications() });
+    SelectionCapture capture(
+        { platform.selectionReader(), platform.clipboard(), platform.keystrokes(), platform.permission() });
+    HotkeyManager hotkeys(platform.createHotkeyRegistrar());
     hotkeys.onTrigger = [&](HotkeyAction) {
-        SelectionCapture::captureSelection([&](std::optional<QString> text) {
+        capture.captureSelection([&](std::optional<QString> text) {
             if (text && !text->isEmpty())
                 controller.show(*text, PopupMode::translate);
         });

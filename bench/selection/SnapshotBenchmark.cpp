@@ -13,6 +13,7 @@
 //
 //   selection_snapshot_bench [--runs N]
 #include "Clipboard.h"
+#include "PlatformSession.h"
 #include "SelectionCapture.h"
 #include "X11SelectionOwner.h"
 #include "X11SelectionReader.h"
@@ -102,12 +103,12 @@ protected:
     }
 };
 
-std::pair<qint64, CaptureResult> timedCapture()
+std::pair<qint64, CaptureResult> timedCapture(SelectionCapture& capture)
 {
     std::optional<CaptureResult> result;
     QElapsedTimer clock;
     clock.start();
-    SelectionCapture::capture([&result](CaptureResult captured) { result = std::move(captured); });
+    capture.capture([&result](CaptureResult captured) { result = std::move(captured); });
     while (!result)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return { clock.elapsed(), *result };
@@ -125,6 +126,9 @@ QByteArray readBack(const QString& target)
 
 void measureCapture(const std::optional<ClipboardContents>& owned, int runs)
 {
+    PlatformSession platform;
+    SelectionCapture capture(
+        { platform.selectionReader(), platform.clipboard(), platform.keystrokes(), platform.permission() });
     Application window;
     window.resize(200, 100);
     window.show();
@@ -132,14 +136,14 @@ void measureCapture(const std::optional<ClipboardContents>& owned, int runs)
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     for (int run = 1; run <= runs; ++run) {
-        const auto [ms, result] = timedCapture();
+        const auto [ms, result] = timedCapture(capture);
         std::printf("  press to quick translate %d: %lld ms (%s)\n", run, ms,
             result.source == CaptureResult::Source::nothing ? "nothing selected" : "UNEXPECTED");
     }
     if (!owned)
         return;
     window.copies = true;
-    const auto [ms, result] = timedCapture();
+    const auto [ms, result] = timedCapture(capture);
     std::printf(
         "  press to a copied word: %lld ms (%s)\n", ms, result.text == "word" ? "word" : "UNEXPECTED");
     QElapsedTimer clock;

@@ -31,7 +31,8 @@ int main(int argc, char** argv)
     const qsizetype savesAt = arguments.indexOf(QStringLiteral("--saves"));
     const int saves = savesAt > 0 && savesAt + 1 < arguments.size() ? arguments[savesAt + 1].toInt() : 500;
 
-    SoundThemeBeeper beeper(X11Connection::shared());
+    const std::unique_ptr<X11Connection> x11 = X11Connection::open();
+    SoundThemeBeeper beeper(x11.get());
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer timer;
         timer.start();

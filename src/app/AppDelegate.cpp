@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "AppDelegate.h"
 
+#include "AccessibilityPermission.h"
 #include "AppSettings.h"
 #include "Beeper.h"
 #include "GeminiKeyStore.h"
@@ -9,6 +10,7 @@
 #include "NotificationCenter.h"
 #include "OnboardingView.h"
 #include "PermissionHelpPage.h"
+#include "PlatformSession.h"
 #include "SelectionCapture.h"
 #include "SettingsView.h"
 
@@ -21,10 +23,10 @@ AppDelegate::AppDelegate(Parts parts)
     : m_settings(parts.settings)
     , m_hotkeys(parts.hotkeys)
     , m_keys(parts.keys)
-    , m_beeper(parts.beeper)
+    , m_platform(parts.platform)
+    , m_capture(parts.capture)
     , m_popup(std::move(parts.popup))
     , m_updater(std::move(parts.updater))
-    , m_permission(std::move(parts.permission))
 {
 }
 
@@ -58,13 +60,13 @@ void AppDelegate::registerHotkeys()
 
 void AppDelegate::showPopupForSelection(PopupMode mode)
 {
-    if (!m_permission->isTrusted()) {
+    if (!m_platform.permission().isTrusted()) {
         // No session here lets a program read selections: say why, in the browser.
         PermissionHelpPage::open();
         return;
     }
     QPointer<AppDelegate> self(this);
-    SelectionCapture::captureSelection([self, mode](std::optional<QString> text) {
+    m_capture.captureSelection([self, mode](std::optional<QString> text) {
         if (!self)
             return;
         if (text && !text->isEmpty()) {
@@ -72,14 +74,14 @@ void AppDelegate::showPopupForSelection(PopupMode mode)
                 self->showSettings();
                 // A later turn: the settings window is up and listening by then.
                 QTimer::singleShot(0, self,
-                    [] { NotificationCenter::defaultCenter().post(SettingsView::focusGeminiApiKey); });
+                    [self] { self->m_platform.notifications().post(SettingsView::focusGeminiApiKey); });
                 return;
             }
             self->m_popup->show(*text, mode);
         } else if (mode == PopupMode::translate) {
             self->m_popup->showQuickTranslate();
         } else {
-            self->m_beeper.beep();
+            self->m_platform.beeper().beep();
         }
     });
 }
@@ -89,7 +91,7 @@ void AppDelegate::showSettings()
     if (!m_settingsWindow) {
         QPointer<AppDelegate> self(this);
         auto* view = new SettingsView(
-            { m_settings, m_hotkeys, m_keys, m_beeper, NotificationCenter::defaultCenter() }, [self] {
+            { m_settings, m_hotkeys, m_keys, m_platform.beeper(), m_platform.notifications() }, [self] {
                 // A recording ended: both shortcuts again, translate first.
                 if (self)
                     self->registerHotkeys();
@@ -107,6 +109,13 @@ void AppDelegate::showOnboarding()
         QPointer<AppDelegate> self(this);
         OnboardingView::Services services;
         services.settings = &m_settings;
+        services.notifications = &m_platform.notifications();
+        services.clipboard = &m_platform.clipboard();
+        services.permission = &m_platform.permission();
+        services.requestAccessibility = [self] {
+            return self ? self->m_capture.requestAccessibility()
+                        : AccessibilityRequestResult::couldNotOpenSettings;
+        };
         services.keyStore = { [self] { return self && self->m_keys.hasKey(); },
             [self](const QString& key) { return self && self->m_keys.save(key); } };
         // Ends the event loop whatever the windows say, as the tray's Quit does.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AccessibilityPermission.h"
 #include "CommandLine.h"
 #include "PopupController.h"
 #include "PopupMode.h"
@@ -11,10 +10,11 @@
 #include <memory>
 
 class AppSettings;
-class Beeper;
 class GeminiKeyStore;
 class HostWindow;
 class HotkeyManager;
+class PlatformSession;
+class SelectionCapture;
 
 // The program's coordinator: runs the launch sequence, turns every shortcut
 // press (and every verb from the command line) into a popup, a beep or the
@@ -24,15 +24,15 @@ class AppDelegate : public QObject {
     Q_OBJECT
 public:
     // What main builds and hands over; the delegate owns the popup
-    // controller, the updater and the permission check from then on.
+    // controller and the updater from then on, and uses the rest.
     struct Parts {
         AppSettings& settings;
         HotkeyManager& hotkeys;
         GeminiKeyStore& keys;
-        Beeper& beeper;
+        PlatformSession& platform;
+        SelectionCapture& capture;
         std::unique_ptr<PopupController> popup;
         std::unique_ptr<Updater> updater;
-        std::unique_ptr<AccessibilityPermission> permission;
     };
 
     explicit AppDelegate(Parts parts);
@@ -62,10 +62,10 @@ private:
     AppSettings& m_settings;
     HotkeyManager& m_hotkeys;
     GeminiKeyStore& m_keys;
-    Beeper& m_beeper;
+    PlatformSession& m_platform;
+    SelectionCapture& m_capture;
     std::unique_ptr<PopupController> m_popup;
     std::unique_ptr<Updater> m_updater;
-    std::unique_ptr<AccessibilityPermission> m_permission;
     std::unique_ptr<HostWindow> m_settingsWindow;
     std::unique_ptr<HostWindow> m_onboardingWindow;
 };

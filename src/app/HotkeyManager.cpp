@@ -5,12 +5,6 @@
 #include <QPointer>
 #include <QTimer>
 
-HotkeyManager& HotkeyManager::shared()
-{
-    static HotkeyManager* instance = new HotkeyManager(HotkeyRegistrar::createForSession());
-    return *instance;
-}
-
 HotkeyManager::HotkeyManager(std::unique_ptr<HotkeyRegistrar> registrar, QObject* parent)
     : QObject(parent)
     , m_registrar(std::move(registrar))

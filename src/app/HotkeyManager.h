@@ -14,8 +14,6 @@
 class HotkeyManager : public QObject {
     Q_OBJECT
 public:
-    static HotkeyManager& shared();
-
     explicit HotkeyManager(std::unique_ptr<HotkeyRegistrar> registrar, QObject* parent = nullptr);
     ~HotkeyManager() override;
     Q_DISABLE_COPY_MOVE(HotkeyManager)
@@ -34,6 +32,13 @@ public:
     bool isRegistered(HotkeyAction action) const { return m_hotKeyRefs.contains(action); }
     // The status of the latest registerHotkey() of `action`, 0 before any.
     int32_t lastStatus(HotkeyAction action) const;
+
+    // The key code a key event of this program's windows names, as the
+    // registrar translates it; none for a key the shortcuts cannot use.
+    std::optional<uint32_t> keyCodeForNativeKey(unsigned int nativeScanCode) const
+    {
+        return m_registrar->keyCodeForNativeKey(nativeScanCode);
+    }
 
 private:
     void installHandlerIfNeeded();

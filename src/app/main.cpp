@@ -4,18 +4,18 @@
 #include "AppDelegate.h"
 #include "AppSettings.h"
 #include "BackendProcess.h"
-#include "Beeper.h"
+#include "Clipboard.h"
 #include "CommandLine.h"
 #include "GeminiKeyStore.h"
 #include "HotkeyManager.h"
 #include "HotkeyRegistrar.h"
 #include "InstanceBus.h"
+#include "PlatformSession.h"
+#include "PreviousInstance.h"
+#include "SelectionCapture.h"
 #include "ShortcutRouter.h"
 #include "TrayScene.h"
 #include "X11Display.h"
-
-#include "Clipboard.h"
-#include "PreviousInstance.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -120,24 +120,37 @@ int main(int argc, char** argv)
     });
     ShortcutRouter shortcuts(tray.shortcutActions());
 
+    // Every service of the desktop, once: one clipboard for the capture's
+    // restore and the popup's copy and replace, so that whatever we own at
+    // quit is handed to the clipboard manager. All of it goes before the
+    // application object does.
+    PlatformSession platform;
     AppSettings settings(AppSettings::defaultFilePath());
-    HotkeyManager hotkeys(HotkeyRegistrar::createForSession());
+    HotkeyManager hotkeys(platform.createHotkeyRegistrar());
     const std::unique_ptr<GeminiKeyStore> keys = GeminiKeyStore::createKeychainStore();
-    const std::unique_ptr<Beeper> beeper = Beeper::createForSession();
-    PopupController::Services popupServices;
-    popupServices.settings = &settings;
-    popupServices.client = LookupClient(serverUrl);
-    // One clipboard for the capture's restore and the popup's copy and replace,
-    // so that whatever we own at quit is handed to the clipboard manager.
-    popupServices.clipboard = &Clipboard::shared();
+    SelectionCapture capture({
+        platform.selectionReader(),
+        platform.clipboard(),
+        platform.keystrokes(),
+        platform.permission(),
+    });
     AppDelegate delegate({
         settings,
         hotkeys,
         *keys,
-        *beeper,
-        std::make_unique<PopupController>(std::move(popupServices)),
+        platform,
+        capture,
+        std::make_unique<PopupController>(PopupController::Services {
+            settings,
+            LookupClient(serverUrl),
+            platform.clipboard(),
+            platform.keystrokes(),
+            platform.pointerWatch(),
+            platform.escapeGrab(),
+            platform.translucency(),
+            platform.notifications(),
+        }),
         std::make_unique<Updater>(feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
-        AccessibilityPermission::createForSession(),
     });
     delegateRef = &delegate;
     QObject::connect(&bus, &InstanceBus::verbReceived, &delegate, &AppDelegate::perform);
@@ -151,7 +164,7 @@ int main(int argc, char** argv)
     // A launch right after this one must find the name free, not hand its
     // request to a program on its way out.
     bus.release();
-    Clipboard::shared().handOverToManager();
+    platform.clipboard().handOverToManager();
     backend.stop();
     return status;
 }

@@ -14,7 +14,6 @@
 #include "PopupController.h"
 #include "ProgressDots.h"
 #include "Relauncher.h"
-#include "SelectionCapture.h"
 #include "Symbols.h"
 #include "TutorialRow.h"
 #include "TutorialSample.h"
@@ -105,16 +104,12 @@ OnboardingView::OnboardingView(Services services, std::function<void()> finish, 
     : QWidget(parent)
     , onFinish(std::move(finish))
     , m_services(std::move(services))
-    , m_settings(m_services.settings ? m_services.settings : &AppSettings::shared())
+    , m_settings(m_services.settings)
     , m_languageCode(Language::systemDefault())
     , m_trustPoll(new QTimer(this))
 {
-    if (!m_services.notifications)
-        m_services.notifications = &NotificationCenter::defaultCenter();
-    if (!m_services.permission)
-        m_services.permission = AccessibilityPermission::createForSession();
-    if (!m_services.requestAccessibility)
-        m_services.requestAccessibility = &SelectionCapture::requestAccessibility;
+    Q_ASSERT(m_services.settings && m_services.notifications && m_services.clipboard && m_services.permission
+        && m_services.requestAccessibility);
     if (!m_services.keyStore.hasKey)
         m_services.keyStore.hasKey = &GeminiKeyManager::hasKey;
     if (!m_services.keyStore.save)
@@ -326,7 +321,7 @@ QWidget* OnboardingView::buildTutorialPage()
     const QString refineKey = m_settings->refineHotkey().displayLabel();
     auto* rows = new QVBoxLayout;
     rows->setSpacing(8);
-    auto* translateSample = new TutorialSample(QStringLiteral("serendipity"), true);
+    auto* translateSample = new TutorialSample(QStringLiteral("serendipity"), true, *m_services.clipboard);
     translateSample->setObjectName(QStringLiteral("translateSample"));
     m_translateRow = new TutorialRow(QStringLiteral("Translate a word"), translateKey,
         QStringLiteral("Select the word below, press the shortcut."), translateSample, page);
@@ -335,7 +330,7 @@ QWidget* OnboardingView::buildTutorialPage()
         QStringLiteral("Click your desktop — nothing selected — press the shortcut, type any word."), nullptr,
         page);
     m_quickTranslateRow->setObjectName(QStringLiteral("quickTranslateRow"));
-    m_refineSampleView = new TutorialSample(QString(), false);
+    m_refineSampleView = new TutorialSample(QString(), false, *m_services.clipboard);
     m_refineSampleView->setObjectName(QStringLiteral("refineSample"));
     connect(m_refineSampleView, &TutorialSample::textEdited, this,
         [this](const QString& text) { m_refineSample = text; });

@@ -11,6 +11,7 @@
 #include <memory>
 
 class AppSettings;
+class Clipboard;
 class NotificationCenter;
 class ProgressDots;
 class QComboBox;
@@ -40,13 +41,15 @@ public:
         std::function<bool(const QString& key)> save;
     };
 
-    // Everything the view works with; each empty member stands for the
-    // session's own service.
+    // Everything the view works with. The first five are the program's own
+    // and must be given (and outlive the view); an empty one of the others
+    // stands for the default named beside it.
     struct Services {
-        AppSettings* settings = nullptr; // AppSettings::shared()
-        NotificationCenter* notifications = nullptr; // NotificationCenter::defaultCenter()
-        std::unique_ptr<AccessibilityPermission> permission; // AccessibilityPermission::createForSession()
-        std::function<AccessibilityRequestResult()> requestAccessibility; // SelectionCapture's
+        AppSettings* settings = nullptr;
+        NotificationCenter* notifications = nullptr;
+        Clipboard* clipboard = nullptr; // what the tutorial's samples paste
+        AccessibilityPermission* permission = nullptr;
+        std::function<AccessibilityRequestResult()> requestAccessibility; // the selection capture's
         KeyStore keyStore; // GeminiKeyManager, each save read back
         std::unique_ptr<Relauncher> relauncher; // Relauncher::createForProcess()
         std::function<void()> quit; // QCoreApplication::quit

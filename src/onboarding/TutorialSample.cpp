@@ -13,8 +13,9 @@
 #include <QVBoxLayout>
 #include <memory>
 
-TutorialSample::TutorialSample(const QString& text, bool constant, QWidget* parent)
+TutorialSample::TutorialSample(const QString& text, bool constant, Clipboard& clipboard, QWidget* parent)
     : QWidget(parent)
+    , m_clipboard(clipboard)
     , m_editor(new QPlainTextEdit(this))
     , m_constantText(text)
     , m_constant(constant)
@@ -91,7 +92,7 @@ void TutorialSample::paste()
     // connection, which answers on this very thread. The wait ran into Qt's
     // time-out and then crashed inside the paste.
     QPointer<QPlainTextEdit> editor(m_editor);
-    Clipboard::shared().readText([editor](std::optional<QString> text) {
+    m_clipboard.readText([editor](std::optional<QString> text) {
         if (editor && text)
             editor->insertPlainText(*text);
     });

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class Clipboard;
 class QPlainTextEdit;
 
 // The one-line text of a tutorial task, which the user selects and the
@@ -12,8 +13,9 @@ class TutorialSample : public QWidget {
     Q_OBJECT
 public:
     // A `constant` sample shows `text` again whenever the user leaves it, so
-    // edits are not kept.
-    TutorialSample(const QString& text, bool constant, QWidget* parent = nullptr);
+    // edits are not kept. Ctrl+V pastes from `clipboard`, which must outlive
+    // the sample.
+    TutorialSample(const QString& text, bool constant, Clipboard& clipboard, QWidget* parent = nullptr);
 
     QString text() const;
     void setText(const QString& text);
@@ -30,6 +32,7 @@ protected:
 private:
     void paste();
 
+    Clipboard& m_clipboard;
     QPlainTextEdit* m_editor;
     QString m_constantText;
     bool m_constant;

@@ -13,9 +13,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<AccessibilityPermission> AccessibilityPermission::createForSession()
+std::unique_ptr<AccessibilityPermission> AccessibilityPermission::createForSession(X11Connection* x11)
 {
-    if (X11Connection* connection = X11Connection::shared())
-        return std::make_unique<X11AccessibilityPermission>(*connection);
+    if (x11)
+        return std::make_unique<X11AccessibilityPermission>(*x11);
     return std::make_unique<UnavailableAccessibilityPermission>();
 }

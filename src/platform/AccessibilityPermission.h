@@ -3,6 +3,8 @@
 
 #include <memory>
 
+class X11Connection;
+
 // Whether this program may read other programs' selections and send them
 // keystrokes. On X11 any client may, so the answer depends on the session:
 // an X server that offers XTEST. A Wayland-only session gives no program
@@ -13,5 +15,6 @@ public:
 
     virtual bool isTrusted() const = 0;
 
-    static std::unique_ptr<AccessibilityPermission> createForSession();
+    // Asks the X server behind `x11`; never trusted without one (null).
+    static std::unique_ptr<AccessibilityPermission> createForSession(X11Connection* x11);
 };

@@ -24,12 +24,6 @@ public:
 
 } // namespace
 
-Clipboard& Clipboard::shared()
-{
-    static std::unique_ptr<Clipboard> clipboard = createForSession();
-    return *clipboard;
-}
-
 std::unique_ptr<Clipboard> Clipboard::createForSession()
 {
     if (auto clipboard = X11Clipboard::open())

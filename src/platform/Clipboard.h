@@ -50,8 +50,7 @@ public:
     // Replaces the contents with a plain string.
     void setText(const QString& text) { setContents(ClipboardContents::fromText(text)); }
 
-    // The process-wide clipboard of this session, created on first use: X11
-    // when an X server is reachable, otherwise one that holds nothing.
-    static Clipboard& shared();
+    // X11 (on connections of its own) when an X server is reachable,
+    // otherwise one that holds nothing. The program makes one and shares it.
     static std::unique_ptr<Clipboard> createForSession();
 };

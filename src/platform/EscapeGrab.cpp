@@ -4,7 +4,7 @@
 #include "HotkeyRegistrar.h"
 #include "RegistrarEscapeGrab.h"
 
-std::unique_ptr<EscapeGrab> EscapeGrab::createForSession()
+std::unique_ptr<EscapeGrab> EscapeGrab::createForSession(X11Connection* x11)
 {
-    return std::make_unique<RegistrarEscapeGrab>(HotkeyRegistrar::createForSession());
+    return std::make_unique<RegistrarEscapeGrab>(HotkeyRegistrar::createForSession(x11));
 }

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+class X11Connection;
+
 // Takes the Escape key from every application while held. A selection popup
 // never has the keyboard focus (the source application keeps it), so without
 // this Escape would go to that application and never close the popup.
@@ -21,6 +23,6 @@ public:
     virtual void release() = 0;
 
     // A grab through a hotkey registrar of its own: X11 key grabs on the root
-    // window when an X server is reachable, never granted otherwise.
-    static std::unique_ptr<EscapeGrab> createForSession();
+    // window of `x11`, never granted without an X server (null).
+    static std::unique_ptr<EscapeGrab> createForSession(X11Connection* x11);
 };

@@ -14,9 +14,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<GlobalPointerWatch> GlobalPointerWatch::createForSession()
+std::unique_ptr<GlobalPointerWatch> GlobalPointerWatch::createForSession(X11Connection* x11)
 {
-    if (X11Connection* connection = X11Connection::shared())
-        return std::make_unique<X11GlobalPointerWatch>(*connection);
+    if (x11)
+        return std::make_unique<X11GlobalPointerWatch>(*x11);
     return std::make_unique<UnavailableGlobalPointerWatch>();
 }

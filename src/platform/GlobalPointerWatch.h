@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+class X11Connection;
+
 // Reports left and right button presses and wheel steps anywhere on the
 // screen, in whichever application they land, with the pointer's global
 // position in Qt's (device-independent) coordinates.
@@ -19,6 +21,6 @@ public:
     virtual bool start(Handler handler) = 0;
     virtual void stop() = 0;
 
-    // XInput2 raw events on an X server; a watch that never starts otherwise.
-    static std::unique_ptr<GlobalPointerWatch> createForSession();
+    // XInput2 raw events on `x11`; a watch that never starts without one.
+    static std::unique_ptr<GlobalPointerWatch> createForSession(X11Connection* x11);
 };

@@ -14,13 +14,14 @@ public:
     void installHandler(PressHandler) override { }
     Result registerHotkey(uint32_t, uint32_t, uint32_t) override { return { statusUnavailable, 0 }; }
     void unregisterHotkey(Reference) override { }
+    std::optional<uint32_t> keyCodeForNativeKey(unsigned int) const override { return std::nullopt; }
 };
 
 } // namespace
 
-std::unique_ptr<HotkeyRegistrar> HotkeyRegistrar::createForSession()
+std::unique_ptr<HotkeyRegistrar> HotkeyRegistrar::createForSession(X11Connection* x11)
 {
-    if (X11Connection* connection = X11Connection::shared())
-        return std::make_unique<X11HotkeyRegistrar>(*connection);
+    if (x11)
+        return std::make_unique<X11HotkeyRegistrar>(*x11);
     return std::make_unique<UnavailableHotkeyRegistrar>();
 }

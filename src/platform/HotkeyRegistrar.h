@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+
+class X11Connection;
 
 // Registers system-wide key combinations and reports their presses.
 // Key codes are macOS-style virtual key codes and modifiers Carbon masks, as
@@ -30,8 +33,12 @@ public:
     virtual void installHandler(PressHandler handler) = 0;
     virtual Result registerHotkey(uint32_t keyCode, uint32_t modifiers, uint32_t id) = 0;
     virtual void unregisterHotkey(Reference reference) = 0;
+    // The key code a native key event's scan code names, read through the
+    // current layout without modifiers (Shift+1 is the "1" key); none for a
+    // key the shortcuts cannot use.
+    virtual std::optional<uint32_t> keyCodeForNativeKey(unsigned int nativeScanCode) const = 0;
 
-    // The registrar of this session: X11 when an X server is reachable,
-    // otherwise one that refuses every registration.
-    static std::unique_ptr<HotkeyRegistrar> createForSession();
+    // Key grabs on `x11`; without an X server (null), one that refuses every
+    // registration.
+    static std::unique_ptr<HotkeyRegistrar> createForSession(X11Connection* x11);
 };

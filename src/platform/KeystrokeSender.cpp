@@ -22,16 +22,9 @@ private:
 
 } // namespace
 
-KeystrokeSender& KeystrokeSender::shared()
+std::unique_ptr<KeystrokeSender> KeystrokeSender::createForSession(X11Connection* x11)
 {
-    static std::unique_ptr<KeystrokeSender> sender = createForSession();
-    return *sender;
-}
-
-std::unique_ptr<KeystrokeSender> KeystrokeSender::createForSession()
-{
-    X11Connection* connection = X11Connection::shared();
-    if (connection && X11KeystrokeSender::isAvailable(*connection))
-        return std::make_unique<X11KeystrokeSender>(*connection);
+    if (x11 && X11KeystrokeSender::isAvailable(*x11))
+        return std::make_unique<X11KeystrokeSender>(*x11);
     return std::make_unique<UnavailableKeystrokeSender>();
 }

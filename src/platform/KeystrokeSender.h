@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+class X11Connection;
+
 // Synthesised copy and paste keystrokes for the window that has the keyboard
 // focus. A keystroke is sent only once the user has let go of every key (the
 // shortcut that started the action is usually still held, and a keystroke
@@ -25,7 +27,6 @@ public:
     // Ctrl+V.
     virtual void sendPaste(SentHandler handler) = 0;
 
-    // The process-wide sender of this session, created on first use.
-    static KeystrokeSender& shared();
-    static std::unique_ptr<KeystrokeSender> createForSession();
+    // XTEST on `x11` when it offers it; otherwise one that sends nothing.
+    static std::unique_ptr<KeystrokeSender> createForSession(X11Connection* x11);
 };

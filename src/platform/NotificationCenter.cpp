@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "NotificationCenter.h"
 
-NotificationCenter& NotificationCenter::defaultCenter()
-{
-    static NotificationCenter center;
-    return center;
-}
-
 void NotificationCenter::post(const QString& name)
 {
     emit posted(name);

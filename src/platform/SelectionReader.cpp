@@ -23,12 +23,6 @@ public:
 
 } // namespace
 
-SelectionReader& SelectionReader::shared()
-{
-    static std::unique_ptr<SelectionReader> reader = createForSession();
-    return *reader;
-}
-
 std::unique_ptr<SelectionReader> SelectionReader::createForSession()
 {
     if (auto reader = X11SelectionReader::open())

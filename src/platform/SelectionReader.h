@@ -50,8 +50,7 @@ public:
     // without it is not what the owner holds. Handler as above.
     virtual void readContents(Selection selection, ContentsHandler handler) = 0;
 
-    // The process-wide reader of this session, created on first use: X11
-    // when an X server is reachable, otherwise one that reads nothing.
-    static SelectionReader& shared();
+    // X11 (on a connection of its own) when an X server is reachable,
+    // otherwise one that reads nothing.
     static std::unique_ptr<SelectionReader> createForSession();
 };

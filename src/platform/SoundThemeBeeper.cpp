@@ -6,9 +6,9 @@
 #include <X11/Xlib.h>
 #include <canberra.h>
 
-std::unique_ptr<Beeper> Beeper::createForSession()
+std::unique_ptr<Beeper> Beeper::createForSession(X11Connection* x11)
 {
-    return std::make_unique<SoundThemeBeeper>(X11Connection::shared());
+    return std::make_unique<SoundThemeBeeper>(x11);
 }
 
 SoundThemeBeeper::SoundThemeBeeper(X11Connection* x11)

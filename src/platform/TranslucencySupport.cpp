@@ -13,9 +13,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<TranslucencySupport> TranslucencySupport::createForSession()
+std::unique_ptr<TranslucencySupport> TranslucencySupport::createForSession(X11Connection* x11)
 {
-    if (X11Connection* connection = X11Connection::shared())
-        return std::make_unique<X11TranslucencySupport>(*connection);
+    if (x11)
+        return std::make_unique<X11TranslucencySupport>(*x11);
     return std::make_unique<UnavailableTranslucencySupport>();
 }

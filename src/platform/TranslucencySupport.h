@@ -3,6 +3,8 @@
 
 #include <memory>
 
+class X11Connection;
+
 // Whether this desktop blends windows that have an alpha channel with what
 // lies below them, which takes a compositing manager. Without one, a
 // transparent pixel shows as black, so a translucent window must fall back
@@ -15,6 +17,6 @@ public:
     virtual bool isAvailable() const = 0;
 
     // X11: whether a compositing manager holds the screen's _NET_WM_CM_Sn
-    // selection. Where no X server can be reached, never available.
-    static std::unique_ptr<TranslucencySupport> createForSession();
+    // selection, asked on `x11`. Without an X server (null), never available.
+    static std::unique_ptr<TranslucencySupport> createForSession(X11Connection* x11);
 };

@@ -114,12 +114,11 @@ std::optional<uint32_t> VirtualKeyMap::virtualKeyFor(unsigned long keysym)
     return it->virtualKeyCode;
 }
 
-std::optional<uint32_t> VirtualKeyMap::virtualKeyForX11Keycode(unsigned int x11Keycode)
+std::optional<uint32_t> VirtualKeyMap::virtualKeyForX11Keycode(X11Connection& x11, unsigned int x11Keycode)
 {
-    X11Connection* connection = X11Connection::shared();
-    if (!connection || x11Keycode < 8 || x11Keycode > 255)
+    if (x11Keycode < 8 || x11Keycode > 255)
         return std::nullopt;
-    return virtualKeyFor(XkbKeycodeToKeysym(connection->display(), KeyCode(x11Keycode), 0, 0));
+    return virtualKeyFor(XkbKeycodeToKeysym(x11.display(), KeyCode(x11Keycode), 0, 0));
 }
 
 QString VirtualKeyMap::characterFor(uint32_t virtualKeyCode)

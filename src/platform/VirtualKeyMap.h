@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+class X11Connection;
+
 // The program's key codes (macOS virtual key codes, ANSI layout) and Carbon
 // modifier masks in X11 terms, both ways: the registrar turns a stored code
 // into a keysym to grab, the shortcut recorder turns a pressed key back into
@@ -20,8 +22,8 @@ std::optional<uint32_t> virtualKeyFor(unsigned long keysym);
 
 // The virtual key code of the physical key an X key code names, read through
 // the current layout's first group without modifiers, so Shift+1 is the "1"
-// key. None for a key outside the table or when no X server is reachable.
-std::optional<uint32_t> virtualKeyForX11Keycode(unsigned int x11Keycode);
+// key. None for a key outside the table.
+std::optional<uint32_t> virtualKeyForX11Keycode(X11Connection& x11, unsigned int x11Keycode);
 
 // The character the key types unshifted, upper-cased ("K", "1", "/"); empty
 // for a key that types none (arrows, function keys, Space...).

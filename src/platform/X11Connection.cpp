@@ -42,12 +42,6 @@ std::unique_ptr<X11Connection> X11Connection::open()
     return std::unique_ptr<X11Connection>(new X11Connection(display));
 }
 
-X11Connection* X11Connection::shared()
-{
-    static std::unique_ptr<X11Connection> connection = open();
-    return connection.get();
-}
-
 X11Connection::X11Connection(Display* display)
     : m_display(display)
     , m_notifier(std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read))

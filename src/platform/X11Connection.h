@@ -19,13 +19,9 @@ typedef union _XEvent XEvent;
 class X11Connection : public QObject {
     Q_OBJECT
 public:
-    // The process-wide connection for grabs, synthesised input and input
-    // monitoring; nullptr when no X server can be reached.
-    static X11Connection* shared();
-
-    // A connection of its own, for work that waits for specific replies
-    // without disturbing the listeners of the shared one. nullptr when no X
-    // server can be reached.
+    // A new connection to $DISPLAY; nullptr when no X server can be reached.
+    // The program keeps one for grabs, synthesised input and input
+    // monitoring, and readers that wait for specific replies open their own.
     static std::unique_ptr<X11Connection> open();
 
     ~X11Connection() override;

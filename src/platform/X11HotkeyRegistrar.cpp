@@ -169,3 +169,9 @@ void X11HotkeyRegistrar::onEvent(XEvent& event)
         return;
     }
 }
+
+std::optional<uint32_t> X11HotkeyRegistrar::keyCodeForNativeKey(unsigned int nativeScanCode) const
+{
+    // Qt's scan code on X11 is the X key code.
+    return VirtualKeyMap::virtualKeyForX11Keycode(m_connection, nativeScanCode);
+}

@@ -23,6 +23,7 @@ public:
     void installHandler(PressHandler handler) override;
     Result registerHotkey(uint32_t keyCode, uint32_t modifiers, uint32_t id) override;
     void unregisterHotkey(Reference reference) override;
+    std::optional<uint32_t> keyCodeForNativeKey(unsigned int nativeScanCode) const override;
 
 private:
     struct Grab {

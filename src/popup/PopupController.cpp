@@ -23,46 +23,17 @@ namespace {
 
 constexpr qsizetype kMaxDictionaryWordLength = 32;
 
-void post(const QString& name)
-{
-    NotificationCenter::defaultCenter().post(name);
-}
-
-// The given service, or one of the session's kept in `own`.
-template <typename T> T& givenOrOwn(T* given, std::unique_ptr<T>& own)
-{
-    if (given)
-        return *given;
-    own = T::createForSession();
-    return *own;
-}
-
 } // namespace
 
-// The services the controller had to create for itself.
-struct PopupController::OwnServices {
-    std::unique_ptr<Clipboard> clipboard;
-    std::unique_ptr<KeystrokeSender> keystrokes;
-    std::unique_ptr<GlobalPointerWatch> pointerWatch;
-    std::unique_ptr<EscapeGrab> escapeGrab;
-    std::unique_ptr<TranslucencySupport> translucency;
-};
-
-PopupController::PopupController()
-    : PopupController(Services {})
-{
-}
-
 PopupController::PopupController(Services services)
-    : m_own(std::make_unique<OwnServices>())
-    , m_settings(services.settings ? *services.settings : AppSettings::shared())
+    : m_settings(services.settings)
     , m_client(std::move(services.client))
-    , m_clipboard(givenOrOwn(services.clipboard, m_own->clipboard))
-    , m_keystrokes(givenOrOwn(services.keystrokes, m_own->keystrokes))
-    , m_translucency(givenOrOwn(services.translucency, m_own->translucency))
+    , m_clipboard(services.clipboard)
+    , m_keystrokes(services.keystrokes)
+    , m_translucency(services.translucency)
+    , m_notifications(services.notifications)
     , m_model(new PopupModel(this))
-    , m_dismissMonitors(&m_panel, givenOrOwn(services.pointerWatch, m_own->pointerWatch),
-          givenOrOwn(services.escapeGrab, m_own->escapeGrab))
+    , m_dismissMonitors(&m_panel, services.pointerWatch, services.escapeGrab)
 {
     // Every callback reaches the controller through a weak reference.
     QPointer<PopupController> self(this);
@@ -123,7 +94,7 @@ void PopupController::show(const QString& text, PopupMode mode)
     if (mode == PopupMode::translate) {
         word = dictionaryWord(text);
         m_model->reset(text, PopupMode::translate, word.has_value());
-        post(didTranslateSelection);
+        m_notifications.post(didTranslateSelection);
     } else {
         m_model->reset(text, mode, false);
     }
@@ -145,7 +116,7 @@ void PopupController::showQuickTranslate()
     m_model->setIsLoading(false);
     m_model->setQuickTarget(QStringLiteral("en"));
     m_model->setFocusToken(m_model->focusToken() + 1);
-    post(didOpenQuickTranslate);
+    m_notifications.post(didOpenQuickTranslate);
 
     QTimer::singleShot(0, this, [this] { present(true); });
 }
@@ -329,7 +300,7 @@ void PopupController::replaceSelection(const QString& text)
     // The clipboard keeps the variant afterwards; the earlier contents are
     // not restored.
     m_clipboard.setText(text);
-    post(didReplaceRefined);
+    m_notifications.post(didReplaceRefined);
     dismiss();
     // Sent to whichever window has the focus: the popup never took it, so
     // that is the application the selection came from. The sender itself

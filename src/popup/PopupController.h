@@ -18,6 +18,7 @@ class Clipboard;
 class EscapeGrab;
 class GlobalPointerWatch;
 class KeystrokeSender;
+class NotificationCenter;
 class PopupView;
 class TranslucencySupport;
 class QAudioOutput;
@@ -40,22 +41,22 @@ public:
     static constexpr std::chrono::milliseconds quickTranslatePause { 350 };
 
     // What the controller works with. The application creates the
-    // platform services once and hands them to whoever needs them; each one
-    // left null is created for this controller alone from the session.
-    // Those given must outlive the controller.
+    // platform services once and hands them to whoever needs them; they
+    // must outlive the controller.
     struct Services {
-        AppSettings* settings = nullptr; // the shared settings when null
-        LookupClient client = LookupClient();
-        Clipboard* clipboard = nullptr;
-        KeystrokeSender* keystrokes = nullptr;
-        GlobalPointerWatch* pointerWatch = nullptr;
-        EscapeGrab* escapeGrab = nullptr;
+        AppSettings& settings;
+        LookupClient client;
+        Clipboard& clipboard;
+        KeystrokeSender& keystrokes;
+        GlobalPointerWatch& pointerWatch;
+        EscapeGrab& escapeGrab;
         // Asked every time a popup is shown: a compositor may start or stop
         // while the program runs.
-        TranslucencySupport* translucency = nullptr;
+        TranslucencySupport& translucency;
+        // Told of every translation, quick translation and replacement.
+        NotificationCenter& notifications;
     };
 
-    PopupController();
     explicit PopupController(Services services);
     ~PopupController() override;
     Q_DISABLE_COPY_MOVE(PopupController)
@@ -82,8 +83,6 @@ signals:
     void dismissed();
 
 private:
-    struct OwnServices;
-
     QCoro::Task<> load(QString text, std::optional<QString> word, std::shared_ptr<Cancellation> token);
     QCoro::Task<> loadRefinement(QString text, std::shared_ptr<Cancellation> token);
     QCoro::Task<> waitThenTranslate(QString text, std::shared_ptr<Cancellation> token);
@@ -107,12 +106,12 @@ private:
     void installDismissMonitors();
     void removeDismissMonitors();
 
-    std::unique_ptr<OwnServices> m_own;
     AppSettings& m_settings;
     LookupClient m_client;
     Clipboard& m_clipboard;
     KeystrokeSender& m_keystrokes;
     TranslucencySupport& m_translucency;
+    NotificationCenter& m_notifications;
     PopupPanel m_panel;
     PopupModel* m_model;
     PopupView* m_view;

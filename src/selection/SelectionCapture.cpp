@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
@@ -22,17 +23,6 @@ using Source = CaptureResult::Source;
 // From the copy keystroke to the one look at the clipboard.
 constexpr std::chrono::milliseconds copyCheckDelay { 150 };
 
-// A copy is under way: its keystroke, check and restore.
-bool g_copying = false;
-
-using SharedHandler = std::shared_ptr<SelectionCapture::Handler>;
-
-void finish(const SharedHandler& handler, CaptureResult result)
-{
-    g_copying = false;
-    (*handler)(std::move(result));
-}
-
 bool anyWindowShown()
 {
     const QWindowList windows = QGuiApplication::topLevelWindows();
@@ -40,11 +30,25 @@ bool anyWindowShown()
         windows.begin(), windows.end(), [](const QWindow* window) { return window->isVisible(); });
 }
 
+} // namespace
+
+SelectionCapture::SelectionCapture(Services services, QObject* parent)
+    : QObject(parent)
+    , m_services(services)
+{
+}
+
+void SelectionCapture::finish(const SharedHandler& handler, CaptureResult result)
+{
+    m_copying = false;
+    (*handler)(std::move(result));
+}
+
 // The highlighted text of the program the user is in: what stands in for
 // the focused element's selected text.
-std::optional<QString> selectedText()
+std::optional<QString> SelectionCapture::selectedText()
 {
-    SelectionReader& reader = SelectionReader::shared();
+    SelectionReader& reader = m_services.reader;
     switch (reader.holder(SelectionReader::Selection::primary)) {
     case SelectionReader::Holder::thisProcess:
         // Our own popup's texts and fields: Qt has the text at hand, and a
@@ -62,53 +66,60 @@ std::optional<QString> selectedText()
     return std::nullopt;
 }
 
-void checkCopy(const SharedHandler& handler, const ClipboardContents& saved, uint64_t countBefore)
+void SelectionCapture::checkCopy(
+    const SharedHandler& handler, const ClipboardContents& saved, uint64_t countBefore)
 {
-    Clipboard& clipboard = Clipboard::shared();
+    Clipboard& clipboard = m_services.clipboard;
     if (clipboard.changeCount() == countBefore) {
         // Nothing was copied: the clipboard is still the original, with every
         // format its owner offers, which is better than any copy of it.
         finish(handler, { Source::nothing, std::nullopt });
         return;
     }
-    clipboard.readText([handler, saved](std::optional<QString> copied) {
-        Clipboard::shared().setContents(saved);
+    QPointer<SelectionCapture> self(this);
+    clipboard.readText([self, handler, saved](std::optional<QString> copied) {
+        if (!self)
+            return;
+        self->m_services.clipboard.setContents(saved);
         if (!copied) {
-            finish(handler, { Source::nothing, std::nullopt });
+            self->finish(handler, { Source::nothing, std::nullopt });
             return;
         }
-        finish(handler, { Source::copy, copied->trimmed() });
+        self->finish(handler, { Source::copy, copied->trimmed() });
     });
 }
 
-void pasteboardSelection(const SharedHandler& handler)
+void SelectionCapture::copySelection(const SharedHandler& handler)
 {
-    g_copying = true;
-    Clipboard::shared().snapshot([handler](std::optional<ClipboardContents> saved) {
+    m_copying = true;
+    QPointer<SelectionCapture> self(this);
+    m_services.clipboard.snapshot([self, handler](std::optional<ClipboardContents> saved) {
+        if (!self)
+            return;
         if (!saved) {
             // The clipboard's owner does not answer, so its contents could
             // not be saved: copying over them would lose them.
-            finish(handler, { Source::nothing, std::nullopt });
+            self->finish(handler, { Source::nothing, std::nullopt });
             return;
         }
-        const uint64_t countBefore = Clipboard::shared().changeCount();
-        KeystrokeSender::shared().sendCopy([handler, saved = *saved, countBefore](bool sent) {
+        const uint64_t countBefore = self->m_services.clipboard.changeCount();
+        self->m_services.keystrokes.sendCopy([self, handler, saved = *saved, countBefore](bool sent) {
+            if (!self)
+                return;
             if (!sent) {
-                finish(handler, { Source::nothing, std::nullopt });
+                self->finish(handler, { Source::nothing, std::nullopt });
                 return;
             }
-            QTimer::singleShot(
-                copyCheckDelay, [handler, saved, countBefore] { checkCopy(handler, saved, countBefore); });
+            QTimer::singleShot(copyCheckDelay, self,
+                [self, handler, saved, countBefore] { self->checkCopy(handler, saved, countBefore); });
         });
     });
 }
 
-} // namespace
-
 void SelectionCapture::capture(Handler handler)
 {
-    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
-    if (g_copying) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (m_copying) {
         handler({ Source::ignored, std::nullopt });
         return;
     }
@@ -117,7 +128,7 @@ void SelectionCapture::capture(Handler handler)
         handler({ Source::primary, std::move(text) });
         return;
     }
-    pasteboardSelection(std::make_shared<Handler>(std::move(handler)));
+    copySelection(std::make_shared<Handler>(std::move(handler)));
 }
 
 void SelectionCapture::captureSelection(Completion completion)
@@ -130,7 +141,7 @@ void SelectionCapture::captureSelection(Completion completion)
 
 AccessibilityRequestResult SelectionCapture::requestAccessibility()
 {
-    if (AccessibilityPermission::createForSession()->isTrusted())
+    if (m_services.permission.isTrusted())
         return AccessibilityRequestResult::alreadyTrusted;
     return PermissionHelpPage::open() ? AccessibilityRequestResult::openedSettings
                                       : AccessibilityRequestResult::couldNotOpenSettings;

@@ -3,35 +3,68 @@
 
 #include "AccessibilityRequestResult.h"
 #include "CaptureResult.h"
+#include "ClipboardContents.h"
 
+#include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class AccessibilityPermission;
+class Clipboard;
+class KeystrokeSender;
+class SelectionReader;
+
 // The text the user has selected in whatever application they are working
-// in. Main thread only.
-namespace SelectionCapture {
+// in. One for the program, over its reader, clipboard and keystroke sender,
+// which must outlive it. Main thread only.
+class SelectionCapture : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void(CaptureResult)>;
+    using Completion = std::function<void(std::optional<QString>)>;
 
-using Handler = std::function<void(CaptureResult)>;
-using Completion = std::function<void(std::optional<QString>)>;
+    struct Services {
+        SelectionReader& reader;
+        Clipboard& clipboard;
+        KeystrokeSender& keystrokes;
+        AccessibilityPermission& permission;
+    };
 
-// Reads the selection and calls `handler` exactly once, on the main thread.
-// Text highlighted in the program the user is in (or in this program's own
-// windows) comes back unchanged, before this returns. Otherwise the focused
-// application is sent the copy keystroke and, 0.15 s after it, the copied
-// text (trimmed; possibly empty) or nothing is passed on, a later turn of the
-// event loop; the clipboard then holds again what it held before. A capture
-// started while another is still copying is ignored (its result says so):
-// it would take the first one's restore for a copy.
-void capture(Handler handler);
+    explicit SelectionCapture(Services services, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(SelectionCapture)
 
-// The same with the text alone. An ignored capture never calls `completion`:
-// the running one answers for the press.
-void captureSelection(Completion completion);
+    // Reads the selection and calls `handler` exactly once, on the main
+    // thread (never once this capture is gone). Text highlighted in the
+    // program the user is in (or in this program's own windows) comes back
+    // unchanged, before this returns. Otherwise the focused application is
+    // sent the copy keystroke and, 0.15 s after it, the copied text (trimmed;
+    // possibly empty) or nothing is passed on, a later turn of the event
+    // loop; the clipboard then holds again what it held before. A capture
+    // started while another is still copying is ignored (its result says
+    // so): it would take the first one's restore for a copy.
+    void capture(Handler handler);
 
-// alreadyTrusted when this session lets the program read selections and
-// send keystrokes; otherwise opens, in the browser, a page that explains
-// what the program needs.
-AccessibilityRequestResult requestAccessibility();
+    // The same with the text alone. An ignored capture never calls
+    // `completion`: the running one answers for the press.
+    void captureSelection(Completion completion);
 
-} // namespace SelectionCapture
+    // alreadyTrusted when this session lets the program read selections and
+    // send keystrokes; otherwise opens, in the browser, a page that explains
+    // what the program needs.
+    AccessibilityRequestResult requestAccessibility();
+
+private:
+    using SharedHandler = std::shared_ptr<Handler>;
+
+    std::optional<QString> selectedText();
+    void copySelection(const SharedHandler& handler);
+    void checkCopy(const SharedHandler& handler, const ClipboardContents& saved, uint64_t countBefore);
+    void finish(const SharedHandler& handler, CaptureResult result);
+
+    Services m_services;
+    // A copy is under way: its keystroke, check and restore.
+    bool m_copying = false;
+};

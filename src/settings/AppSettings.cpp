@@ -97,12 +97,6 @@ QString keepCopy(const QString& filePath)
 
 } // namespace
 
-AppSettings& AppSettings::shared()
-{
-    static AppSettings instance(defaultFilePath());
-    return instance;
-}
-
 QString AppSettings::defaultFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)

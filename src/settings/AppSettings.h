@@ -13,11 +13,8 @@
 // flushed to disk at once.
 class AppSettings {
 public:
-    // The process-wide instance over the user's settings file
-    // ($XDG_CONFIG_HOME/sorvantel/settings.json).
-    static AppSettings& shared();
-
-    // A store over the given file; tests use a temporary one.
+    // A store over the given file: the program's is defaultFilePath(), tests
+    // use a temporary one.
     explicit AppSettings(const QString& filePath);
     Q_DISABLE_COPY_MOVE(AppSettings)
 

@@ -197,7 +197,7 @@ void HotkeyRecorder::handle(const QKeyEvent& event)
     if (!m_recording || isModifierKey(event.key()))
         return;
     const HotkeyTarget target = *m_recording;
-    const std::optional<uint32_t> keyCode = VirtualKeyMap::virtualKeyForX11Keycode(event.nativeScanCode());
+    const std::optional<uint32_t> keyCode = m_services.hotkeys.keyCodeForNativeKey(event.nativeScanCode());
     if (event.key() == Qt::Key_Escape || keyCode == kEscape) {
         stop();
         finish();

@@ -88,25 +88,6 @@ TEST_F(LookupClientTest, EndpointsAreTheSameWithOrWithoutATrailingSlash)
     }
 }
 
-TEST_F(LookupClientTest, TranslateSendsTextAndTargetUnchanged)
-{
-    m_server.answer(Response { 200, translationBody });
-    const QString text = QStringLiteral(u"  Hello,\n\"world\" \u2014 ok?  ");
-    const auto result = await(m_client.translate(text, "zh-CN"));
-    ASSERT_TRUE(result) << errorText(result).toStdString();
-    EXPECT_EQ(result->translated, "salut");
-
-    const TestHttpServer::Request& request = m_server.requests().constLast();
-    EXPECT_EQ(request.method, "POST");
-    EXPECT_EQ(request.path, "/translate");
-    EXPECT_FALSE(request.hasQuery);
-    EXPECT_EQ(request.header("Content-Type"), "application/json");
-    const QJsonObject body = request.json();
-    EXPECT_EQ(body.size(), 2);
-    EXPECT_EQ(body.value("text").toString(), text);
-    EXPECT_EQ(body.value("target").toString(), "zh-CN");
-}
-
 TEST_F(LookupClientTest, RefineTrimsThePromptAndCarriesTheStoredKeyOnlyInTheBody)
 {
     struct Case {

@@ -3,7 +3,9 @@
 #include "OnboardingView.h"
 #include "AccessibilityPermission.h"
 #include "AppSettings.h"
+#include "Clipboard.h"
 #include "NotificationCenter.h"
+#include "PlatformSession.h"
 #include "PopupController.h"
 #include "PreviousInstance.h"
 #include "ProcessRelauncher.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,20 +27,21 @@ namespace {
 using Step = OnboardingView::Step;
 
 struct SwitchablePermission : AccessibilityPermission {
-    std::shared_ptr<bool> trusted;
-    bool isTrusted() const override { return *trusted; }
+    bool trusted = true;
+    bool isTrusted() const override { return trusted; }
 };
 
 class OnboardingViewTest : public ::testing::Test {
 protected:
     std::unique_ptr<OnboardingView> makeView(bool trusted, OnboardingView::Services services = {})
     {
-        *this->trusted = trusted;
-        auto permission = std::make_unique<SwitchablePermission>();
-        permission->trusted = this->trusted;
+        permission.trusted = trusted;
         services.settings = &settings;
         services.notifications = &notifications;
-        services.permission = std::move(permission);
+        services.clipboard = &platform.clipboard();
+        services.permission = &permission;
+        if (!services.requestAccessibility)
+            services.requestAccessibility = [] { return AccessibilityRequestResult::alreadyTrusted; };
         if (!services.keyStore.hasKey)
             services.keyStore = { [] { return false; }, [](const QString&) { return true; } };
         services.quit = [this] { ++quits; };
@@ -67,7 +71,8 @@ protected:
     QTemporaryDir folder;
     AppSettings settings { folder.filePath("settings.json") };
     NotificationCenter notifications;
-    std::shared_ptr<bool> trusted = std::make_shared<bool>(true);
+    PlatformSession platform;
+    SwitchablePermission permission;
     int quits = 0;
     int finishes = 0;
 };
@@ -158,24 +163,42 @@ TEST_F(OnboardingViewTest, LanguageIsStoredOnContinueAndFinishAndPicksTheDraft)
     EXPECT_EQ(finishes, 1);
 }
 
-TEST_F(OnboardingViewTest, AKeyThatCannotBeStoredKeepsRewritingLocked)
+TEST_F(OnboardingViewTest, RewritingUnlocksOnlyOnceTheKeyIsStored)
 {
-    QStringList offered;
-    OnboardingView::Services services;
-    services.keyStore = { [] { return false; },
-        [&](const QString& key) {
-            offered << key;
-            return false;
-        } };
-    auto view = makeView(true, std::move(services));
-    auto* row = view->findChild<TutorialRow*>("refineRow");
-    row->findChild<QLineEdit*>("keyField")->setText("  AIzaKey\n");
-    row->saveKey();
-    EXPECT_EQ(offered, QStringList { "AIzaKey" });
-    EXPECT_TRUE(row->isLocked());
-    EXPECT_FALSE(view->hasGeminiKey());
-    auto* message = row->findChild<QLabel*>("keyMessage");
-    EXPECT_TRUE(!message->isHidden() && message->text().contains("could not be stored"));
+    for (const bool stored : { false, true }) {
+        SCOPED_TRACE(stored ? "stored" : "refused");
+        QStringList offered;
+        OnboardingView::Services services;
+        services.keyStore = { [] { return false; },
+            [&](const QString& key) {
+                offered << key;
+                return stored;
+            } };
+        auto view = makeView(true, std::move(services));
+        auto* row = view->findChild<TutorialRow*>("refineRow");
+        row->findChild<QLineEdit*>("keyField")->setText("  AIzaKey\n");
+        row->saveKey();
+        EXPECT_EQ(offered, QStringList { "AIzaKey" });
+        EXPECT_EQ(row->isLocked(), !stored);
+        EXPECT_EQ(view->hasGeminiKey(), stored);
+        auto* message = row->findChild<QLabel*>("keyMessage");
+        EXPECT_EQ(!message->isHidden() && message->text().contains("could not be stored"), !stored);
+    }
+}
+
+TEST_F(OnboardingViewTest, TheDraftPastesFromTheClipboardThisProgramHolds)
+{
+    // After a rewrite the clipboard is ours, answered on this very thread: a
+    // blocking read here would wait on itself.
+    auto view = makeView(true);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    platform.clipboard().setText("second variant");
+    auto* draft = view->findChild<TutorialSample*>("refineSample")->editor();
+    draft->clear();
+    QTest::keyClick(draft, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->refineSampleText() == "second variant"; }, 2000))
+        << view->refineSampleText().toStdString();
 }
 
 TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
@@ -199,7 +222,7 @@ TEST_F(OnboardingViewTest, RelaunchQuitsOnlyOnceTheNewProcessRuns)
         EXPECT_EQ(view->findChild<QLabel*>("relaunchError")->isVisible(), quitsExpected == 0);
 
         // A grant seen by the poll hides the instructions and lets the user on.
-        *trusted = true;
+        permission.trusted = true;
         EXPECT_TRUE(QTest::qWaitFor([&] { return bar(*view) == "Back | Continue"; }, 3000));
         EXPECT_FALSE(error->isVisible());
         EXPECT_FALSE(view->findChild<QWidget*>("relaunchHint")->isVisible());

@@ -28,7 +28,7 @@ TEST(BeeperTest, WithoutASoundToPlayTheXBellRings)
             ++bells;
     });
 
-    SoundThemeBeeper beeper(X11Connection::shared());
+    SoundThemeBeeper beeper(listener.get());
     beeper.beep();
     beeper.beep();
     EXPECT_TRUE(QTest::qWaitFor([&] {

@@ -3,6 +3,7 @@
 // server, on the run's X display: real clicks, keys and X clients.
 #include "PopupController.h"
 #include "NotificationCenter.h"
+#include "PlatformSession.h"
 #include "PopupView.h"
 #include "TestHttpServer.h"
 #include "TranslucencySupport.h"
@@ -88,14 +89,19 @@ protected:
         settings.setAutoPlayPronunciation(false);
         server.answer(backend);
         controller = std::make_unique<PopupController>(PopupController::Services {
-            .settings = &settings,
+            .settings = settings,
             .client = LookupClient(server.url(), std::chrono::seconds(10)),
-            .translucency = &translucency,
+            .clipboard = platform.clipboard(),
+            .keystrokes = platform.keystrokes(),
+            .pointerWatch = platform.pointerWatch(),
+            .escapeGrab = platform.escapeGrab(),
+            .translucency = translucency,
+            .notifications = platform.notifications(),
         });
         QObject::connect(controller.get(), &PopupController::dismissed, [this] { ++dismissals; });
         for (const QString& name : { PopupController::didTranslateSelection,
                  PopupController::didReplaceRefined, PopupController::didOpenQuickTranslate })
-            NotificationCenter::defaultCenter().observe(name, &observer, [this, name] { posted << name; });
+            platform.notifications().observe(name, &observer, [this, name] { posted << name; });
     }
 
     void TearDown() override
@@ -142,6 +148,7 @@ protected:
         xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", button });
     }
 
+    PlatformSession platform;
     QTemporaryDir dir;
     AppSettings settings { dir.filePath("settings.json") };
     TestHttpServer server;

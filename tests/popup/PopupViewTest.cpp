@@ -244,22 +244,6 @@ TEST_F(PopupViewTest, QuickResultShowsTranslationFirstThenErrorThenPlaceholder)
     EXPECT_TRUE(shown("quickPlaceholder"));
 }
 
-TEST_F(PopupViewTest, TypingAndClearingTheFieldAreReported)
-{
-    openQuickTranslate();
-    showWindow();
-    window->activateWindow();
-    auto* input = child<QuickInputField>("inputField");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); }));
-    QTest::keyClick(input, Qt::Key_A);
-    QCoreApplication::processEvents();
-    QTest::keyClick(input, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(input, Qt::Key_Backspace);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(inputs, QStringList({ "a", "" }));
-    EXPECT_EQ(model.sourceText(), QString());
-}
-
 TEST(InputReporter, ReportsEachTurnsLastChangeWhileQuickTranslateIsShown)
 {
     PopupModel model;
@@ -384,10 +368,8 @@ TEST_F(VariantRowTest, HoverShowsTheToolbarAtTheTopRightWithOneHandCursor)
     EXPECT_TRUE(QTest::qWaitFor([second] { return !second->isHovering(); }));
     EXPECT_FALSE(toolbar->isVisible());
     EXPECT_FALSE(QGuiApplication::overrideCursor()) << "one hand pushed, one popped";
-}
 
-TEST_F(VariantRowTest, ReplacingTheRowUnderThePointerRestoresTheCursor)
-{
+    // Replacing the row under the pointer gives the cursor back too.
     ASSERT_TRUE(hover(row(0)));
     ASSERT_TRUE(QGuiApplication::overrideCursor());
     model.setRefined(QStringLiteral("new"));

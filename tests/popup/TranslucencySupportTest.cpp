@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "TranslucencySupport.h"
+#include "X11Connection.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -10,7 +11,8 @@ namespace {
 
 TEST(TranslucencySupportTest, FollowsTheCompositingManagerOfTheScreen)
 {
-    const std::unique_ptr<TranslucencySupport> support = TranslucencySupport::createForSession();
+    const auto x11 = X11Connection::open();
+    const std::unique_ptr<TranslucencySupport> support = TranslucencySupport::createForSession(x11.get());
     EXPECT_FALSE(support->isAvailable()) << "a bare Xvfb composites nothing";
 
     // A compositing manager, played on a connection of its own.

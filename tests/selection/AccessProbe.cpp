@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Runs requestAccessibility() in a process of its own, on whatever display
 // and with whatever programs the test gives it, and prints the result.
+#include "PlatformSession.h"
 #include "SelectionCapture.h"
 
 #include <QGuiApplication>
@@ -9,7 +10,10 @@
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    switch (SelectionCapture::requestAccessibility()) {
+    PlatformSession platform;
+    SelectionCapture capture(
+        { platform.selectionReader(), platform.clipboard(), platform.keystrokes(), platform.permission() });
+    switch (capture.requestAccessibility()) {
     case AccessibilityRequestResult::alreadyTrusted:
         std::puts("alreadyTrusted");
         break;

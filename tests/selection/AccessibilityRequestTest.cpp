@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// requestAccessibility() on the run's X11 display, and in a process on an X
-// server without XTEST, where the program cannot work and says so. The
-// browser is a stand-in xdg-open that writes down what it was asked to open.
+// requestAccessibility() in a process on an X server without XTEST, where the
+// program cannot work and says so. The browser is a stand-in xdg-open that
+// writes down what it was asked to open.
 #include "SelectionCapture.h"
 #include "X11TestTools.h"
 
@@ -42,17 +42,6 @@ struct StandInBrowser {
         return lines;
     }
 };
-
-TEST(AccessibilityRequestTest, AnX11SessionWithXtestIsAlreadyTrustedAndNothingIsOpened)
-{
-    StandInBrowser browser;
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", browser.folder.path().toUtf8() + ':' + path);
-    EXPECT_EQ(SelectionCapture::requestAccessibility(), AccessibilityRequestResult::alreadyTrusted);
-    QTest::qWait(300);
-    EXPECT_TRUE(browser.requests().isEmpty());
-    qputenv("PATH", path);
-}
 
 TEST(AccessibilityRequestTest, WithoutXtestThePageIsOpenedOrTheFailureReported)
 {

@@ -2,20 +2,15 @@
 // Selection capture against real X clients on the run's display: the
 // clipboard helper, xclip, xterm, and shortcuts pressed with xdotool.
 #include "SelectionCapture.h"
-#include "AppSettings.h"
-#include "HotkeyManager.h"
-#include "X11Connection.h"
-#include "X11HotkeyRegistrar.h"
+#include "PlatformSession.h"
 #include "X11TestTools.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -33,30 +28,12 @@ struct Capture {
     std::optional<QString> text;
 };
 
-std::shared_ptr<Capture> startCapture()
-{
-    auto capture = std::make_shared<Capture>();
-    SelectionCapture::capture([capture](CaptureResult result) {
-        ++capture->calls;
-        capture->atOnce = !capture->returned;
-        capture->text = result.text;
-        capture->result = std::move(result);
-    });
-    capture->returned = true;
-    return capture;
-}
-
 // Waits for the completion, then a little longer for a second call.
 Capture finish(const std::shared_ptr<Capture>& capture)
 {
     (void)QTest::qWaitFor([&] { return capture->calls > 0; }, 10000);
     QTest::qWait(250);
     return *capture;
-}
-
-Capture capture()
-{
-    return finish(startCapture());
 }
 
 std::optional<QString> text(const char* value)
@@ -81,6 +58,21 @@ protected:
         clear("CLIPBOARD");
     }
 
+    std::shared_ptr<Capture> startCapture()
+    {
+        auto capture = std::make_shared<Capture>();
+        selection.capture([capture](CaptureResult result) {
+            ++capture->calls;
+            capture->atOnce = !capture->returned;
+            capture->text = result.text;
+            capture->result = std::move(result);
+        });
+        capture->returned = true;
+        return capture;
+    }
+
+    Capture capture() { return finish(startCapture()); }
+
     // A focused window of the helper that answers the copy keystroke.
     std::unique_ptr<Client> focusedHelper(const QStringList& arguments, bool keepPrimary = false)
     {
@@ -101,6 +93,10 @@ protected:
         EXPECT_EQ(client->waitReady(), 0u);
         return client;
     }
+
+    PlatformSession platform;
+    SelectionCapture selection { { platform.selectionReader(), platform.clipboard(), platform.keystrokes(),
+        platform.permission() } };
 };
 
 TEST_F(SelectionCaptureTest, AHighlightCountsOnlyInTheProgramTheUserIsIn)
@@ -190,26 +186,6 @@ TEST_F(SelectionCaptureTest, TheCopyIsTrimmedAndTheClipboardHoldsExactlyWhatItHe
     }
 }
 
-TEST_F(SelectionCaptureTest, LargeContentsSurviveTheRestoreByteForByte)
-{
-    // Every format here is larger than one X request: both the snapshot and
-    // the restore move them in INCR chunks; the image formats other than PNG
-    // are encoded from the PNG when asked for.
-    auto owner = clipboardOwner("own-large");
-    const Formats before = formats();
-    auto application = focusedHelper({ "copy-text", "large" });
-
-    EXPECT_EQ(capture().text, text("large"));
-    const Formats after = formats();
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(after[i].first, before[i].first);
-        EXPECT_TRUE(after[i].second == before[i].second)
-            << before[i].first.toStdString() << ": " << after[i].second.size() << " bytes, "
-            << before[i].second.size() << " before";
-    }
-}
-
 TEST_F(SelectionCaptureTest, APressWhileACopyRunsIsIgnored)
 {
     auto application = focusedHelper({ "copy-text", "first" });
@@ -221,7 +197,7 @@ TEST_F(SelectionCaptureTest, APressWhileACopyRunsIsIgnored)
 
     int calls = 0;
     auto again = startCapture();
-    SelectionCapture::captureSelection([&calls](std::optional<QString>) { ++calls; });
+    selection.captureSelection([&calls](std::optional<QString>) { ++calls; });
     EXPECT_EQ(finish(again).text, text("first"));
     EXPECT_EQ(calls, 0) << "the running capture answers for the press";
 }
@@ -246,39 +222,6 @@ TEST_F(SelectionCaptureTest, HungOwnersAreGivenUpOnAndTheirClipboardLeftAlone)
     EXPECT_EQ(X11TestTools::owner("CLIPBOARD"), hungWindow);
     ::kill(pid_t(hung->pid()), SIGCONT);
     EXPECT_EQ(run("xclip", { "-selection", "clipboard", "-o" }).output, "kept safe");
-}
-
-TEST_F(SelectionCaptureTest, TheTranslateShortcutOverAnApplicationYieldsItsText)
-{
-    QTemporaryDir settingsFolder;
-    AppSettings settings(settingsFolder.filePath("settings.json"));
-    const Hotkey translate = settings.hotkey(); // option+T unless changed
-    HotkeyManager manager(std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()));
-    std::shared_ptr<Capture> pending;
-    manager.onTrigger = [&pending](HotkeyAction action) {
-        if (action == HotkeyAction::translate)
-            pending = startCapture();
-    };
-    manager.registerHotkey(HotkeyAction::translate, translate.keyCode, translate.carbonModifiers);
-    ASSERT_TRUE(manager.isRegistered(HotkeyAction::translate));
-
-    // Held: the copy keystroke must wait for the release, or it would reach
-    // the shortcut's own grab instead of the application.
-    for (const bool held : { false, true }) {
-        SCOPED_TRACE(held ? "keys held for 300 ms" : "keys tapped");
-        pending.reset();
-        auto application = focusedHelper({ "copy-text", "from the shortcut" });
-        if (held) {
-            run("xdotool", { "keydown", "alt+t" });
-            QTimer::singleShot(300, [] { QProcess::startDetached("xdotool", { "keyup", "t", "alt" }); });
-        } else {
-            run("xdotool", { "key", "alt+t" });
-        }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return pending != nullptr; }, 3000)) << "the shortcut fired";
-        const Capture result = finish(pending);
-        EXPECT_EQ(result.calls, 1);
-        EXPECT_EQ(result.text, text("from the shortcut"));
-    }
 }
 
 // The children of a process, from /proc.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "AppSettings.h"
+#include "CapturedWarnings.h"
 #include "Language.h"
 #include "TypedSettingsFormat.h"
 
@@ -183,18 +184,9 @@ TEST_F(AppSettingsTest, VolumeIsClampedOnWrite)
 // The warnings AppSettings gives while `body` runs.
 QStringList warningsDuring(const std::function<void()>& body)
 {
-    static QStringList* caught = nullptr;
-    QStringList warnings;
-    caught = &warnings;
-    const QtMessageHandler previous
-        = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-              if (text.startsWith(QLatin1String("AppSettings:")))
-                  caught->append(text);
-          });
+    CapturedWarnings warnings;
     body();
-    qInstallMessageHandler(previous);
-    caught = nullptr;
-    return warnings;
+    return warnings.lines(QStringLiteral("AppSettings:"));
 }
 
 TEST_F(AppSettingsTest, EachUnreadableFileIsKeptAsideNotOverwritten)
@@ -252,18 +244,6 @@ TEST_F(AppSettingsTest, ACopyThatCannotBeKeptIsSaidSo)
     QFile original(path());
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     EXPECT_EQ(original.readAll(), "{ this is not json") << "nothing was written";
-}
-
-TEST(AppSettingsConstants, DefaultRefinePromptIsExact)
-{
-    const QString& prompt = AppSettings::defaultRefinePrompt();
-    EXPECT_EQ(prompt.size(), 1185);
-    EXPECT_EQ(prompt.toUtf8().size(), 1189);
-    EXPECT_EQ(prompt.count(QChar(0x2014)), 2);
-    EXPECT_TRUE(prompt.endsWith("nothing but the 3 variants and the separators."));
-    EXPECT_TRUE(prompt.contains("modern English.\n\nStrict rules:\n1. Reply"));
-    EXPECT_TRUE(prompt.contains("a line containing only \"---\".\n3. Rewrite only \u2014 keep"));
-    EXPECT_EQ(prompt.count('\n'), 8);
 }
 
 } // namespace

@@ -17,9 +17,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -65,7 +62,7 @@ struct OtherClientGrab {
 
 class SettingsViewTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(X11Connection::shared(), nullptr) << "run through scripts/headless"; }
+    void SetUp() override { ASSERT_NE(x11, nullptr) << "run through scripts/headless"; }
 
     void open(GeminiKeyStore& keys)
     {
@@ -115,7 +112,8 @@ protected:
 
     QTemporaryDir dir;
     AppSettings settings { dir.filePath(QStringLiteral("settings.json")) };
-    HotkeyManager hotkeys { std::make_unique<X11HotkeyRegistrar>(*X11Connection::shared()) };
+    std::unique_ptr<X11Connection> x11 = X11Connection::open();
+    HotkeyManager hotkeys { HotkeyRegistrar::createForSession(x11.get()) };
     CountingBeeper beeper;
     NotificationCenter notifications;
     int hotkeyChanges = 0;
@@ -256,19 +254,9 @@ TEST_F(SettingsViewTest, TheKeyNotificationLandsInTheKeyFieldFromEitherTab)
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == child<QLineEdit>("keyField"); }));
 }
 
-TEST_F(SettingsViewTest, EveryEditIsWrittenAtOnceWithItsType)
+TEST_F(SettingsViewTest, EveryEditIsWrittenAtOnce)
 {
     open(*keychain);
-    // Shown: everything written once, each with its own type.
-    QFile file(settings.filePath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject written = QJsonDocument::fromJson(file.readAll()).object();
-    const std::pair<const char*, const char*> types[]
-        = { { "targetLanguage", "string" }, { "accent", "string" }, { "autoPlayPronunciation", "bool" },
-              { "pronunciationVolume", "double" }, { "refinePromptV3", "string" } };
-    for (const auto& [key, type] : types)
-        EXPECT_EQ(written.value(key).toObject().value("type").toString(), type) << key;
-
     child<QComboBox>("language")->setCurrentIndex(child<QComboBox>("language")->findData("de"));
     child<QComboBox>("accent")->setCurrentIndex(1);
     child<QCheckBox>("autoPlay")->setChecked(false);

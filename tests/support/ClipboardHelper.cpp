@@ -5,7 +5,7 @@
 // keystroke it receives, "escape" for every Escape and "text <text>"
 // whenever its line edit changes.
 //
-//   clipboard_helper own-mixed | own-large | own-stalling first|later
+//   clipboard_helper own-mixed | own-stalling first|later
 //   clipboard_helper copy-text TEXT | copy-image | ignore | paste | own-primary TEXT
 #include <QApplication>
 #include <QClipboard>
@@ -15,7 +15,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QRandomGenerator>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -29,23 +28,12 @@ void say(const QByteArray& line)
     std::fflush(stdout);
 }
 
-QImage pictureOf(int width, int height, bool noise)
+QImage pictureOf(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
-    if (noise) {
-        // Random pixels from 64 colours: large in every encoding, yet quick
-        // to encode (XPM takes seconds per million colours).
-        QRandomGenerator random(7);
-        for (int y = 0; y < height; ++y) {
-            auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-            for (int x = 0; x < width; ++x)
-                line[x] = 0xff000000u | (random.bounded(64u) * 0x030507u);
-        }
-    } else {
-        image.fill(Qt::darkCyan);
-        QPainter painter(&image);
-        painter.fillRect(width / 4, height / 4, width / 2, height / 2, Qt::yellow);
-    }
+    image.fill(Qt::darkCyan);
+    QPainter painter(&image);
+    painter.fillRect(width / 4, height / 4, width / 2, height / 2, Qt::yellow);
     return image;
 }
 
@@ -103,7 +91,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         if (event->matches(QKeySequence::Copy))
-            QGuiApplication::clipboard()->setImage(pictureOf(40, 30, false));
+            QGuiApplication::clipboard()->setImage(pictureOf(40, 30));
     }
 };
 
@@ -115,23 +103,12 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments().mid(1);
     const QString mode = args.value(0);
 
-    if (mode == "own-mixed" || mode == "own-large") {
+    if (mode == "own-mixed") {
         auto* data = new QMimeData;
-        if (mode == "own-mixed") {
-            data->setText(QStringLiteral("before é ✓"));
-            data->setHtml(QStringLiteral("<b>before</b>"));
-            data->setImageData(pictureOf(64, 48, false));
-            data->setData(
-                QStringLiteral("application/x-sorvantel-test"), QByteArray("\x00\x01private\xff", 10));
-        } else {
-            // Each image encoding and the private type exceed one request,
-            // so both directions go through INCR.
-            data->setImageData(pictureOf(800, 600, true));
-            QByteArray large(1 << 20, Qt::Uninitialized);
-            for (qsizetype i = 0; i < large.size(); ++i)
-                large[i] = char(i * 7 % 251);
-            data->setData(QStringLiteral("application/x-sorvantel-large"), large);
-        }
+        data->setText(QStringLiteral("before é ✓"));
+        data->setHtml(QStringLiteral("<b>before</b>"));
+        data->setImageData(pictureOf(64, 48));
+        data->setData(QStringLiteral("application/x-sorvantel-test"), QByteArray("\x00\x01private\xff", 10));
         QGuiApplication::clipboard()->setMimeData(data);
         QTimer::singleShot(0, [] { say("ready 0"); });
         return app.exec();

@@ -27,15 +27,6 @@ QByteArray reasonPhrase(int status)
 
 } // namespace
 
-bool TestHttpServer::Request::hasHeader(QByteArrayView name) const
-{
-    for (const auto& [key, value] : headers) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 QByteArray TestHttpServer::Request::header(QByteArrayView name) const
 {
     for (const auto& [key, value] : headers) {
@@ -142,7 +133,6 @@ void TestHttpServer::onReadyRead(Connection* connection)
     connection->buffer += connection->socket->readAll();
     if (!parse(*connection))
         return;
-    emit requestReceived();
     if (!m_holding)
         respond(*connection);
 }

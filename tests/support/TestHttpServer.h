@@ -33,8 +33,7 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers; // in order, names as sent
         QByteArray body;
 
-        bool hasHeader(QByteArrayView name) const; // names compare case-insensitively
-        QByteArray header(QByteArrayView name) const;
+        QByteArray header(QByteArrayView name) const; // names compare case-insensitively
         QUrlQuery queryItems() const { return QUrlQuery(QString::fromLatin1(query)); }
         // The body as a JSON object; empty when it is not one.
         QJsonObject json() const;
@@ -71,12 +70,9 @@ public:
     const QList<Request>& requests() const { return m_requests; }
     // Runs the event loop until `count` requests have arrived in all.
     bool waitForRequests(qsizetype count, int timeoutMs = 5000);
-    // Connections the client closed before its answer was sent.
-    int abandonedConnections() const { return m_abandoned; }
+    // Runs the event loop until the client has closed `count` connections
+    // in all before their answers were sent.
     bool waitForAbandonedConnections(int count, int timeoutMs = 5000);
-
-signals:
-    void requestReceived();
 
 private:
     struct Connection {

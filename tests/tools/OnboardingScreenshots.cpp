@@ -7,6 +7,7 @@
 #include "AccessibilityPermission.h"
 #include "AnimatedValue.h"
 #include "AppSettings.h"
+#include "Clipboard.h"
 #include "FeatureCard.h"
 #include "NotificationCenter.h"
 #include "OnboardingView.h"
@@ -150,7 +151,10 @@ bool render(const State& state, const QDir& folder)
     OnboardingView::Services services;
     services.settings = &settings;
     services.notifications = &notifications;
-    services.permission = std::make_unique<FixedPermission>(state.setup.trusted);
+    FixedPermission permission(state.setup.trusted);
+    services.permission = &permission;
+    const std::unique_ptr<Clipboard> clipboard = Clipboard::createForSession();
+    services.clipboard = clipboard.get();
     services.requestAccessibility = [] { return AccessibilityRequestResult::couldNotOpenSettings; };
     const bool hasKey = state.setup.hasKey;
     services.keyStore = { [hasKey] { return hasKey; }, [](const QString&) { return true; } };

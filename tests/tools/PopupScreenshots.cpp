@@ -9,6 +9,7 @@
 #include "RefinedVariantRow.h"
 #include "ScreenshotFolder.h"
 #include "TranslucencySupport.h"
+#include "X11Connection.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -190,7 +191,8 @@ int main(int argc, char** argv)
     const QDir& folder = *output;
     // As the popup will look on this desktop: translucent only where a
     // compositor blends it (a bare Xvfb has none).
-    const bool translucent = TranslucencySupport::createForSession()->isAvailable();
+    const auto x11 = X11Connection::open();
+    const bool translucent = TranslucencySupport::createForSession(x11.get())->isAvailable();
     bool ok = true;
     for (const State& state : states())
         ok = render(state, folder, translucent) && ok;

@@ -34,6 +34,7 @@ public:
         return keyCode == 17 && modifiers == 2048 ? Result { statusTaken, 0 } : Result { 0, ++m_next };
     }
     void unregisterHotkey(Reference) override { }
+    std::optional<uint32_t> keyCodeForNativeKey(unsigned int) const override { return std::nullopt; }
 
 private:
     Reference m_next = 0;
