@@ -202,7 +202,7 @@ void measure(const QString& kind, int runs)
         clock.start();
         restored->own(*last);
         const qint64 ownMs = clock.elapsed();
-        std::unique_ptr<X11SelectionReader> reader = X11SelectionReader::open();
+        std::unique_ptr<SelectionReader> reader = X11SelectionReader::open();
         const auto [readMs, readBack]
             = timed([&](auto done) { reader->readContents(SelectionReader::Selection::clipboard, done); });
         std::printf(

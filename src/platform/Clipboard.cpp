@@ -10,7 +10,7 @@ namespace {
 class UnavailableClipboard final : public Clipboard {
 public:
     uint64_t changeCount() override { return 0; }
-    void snapshot(ContentsHandler handler) override
+    void snapshot(ContentsHandler handler, std::function<void()>) override
     {
         QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
     }

@@ -29,7 +29,8 @@ public:
     // left out. Nothing when the owner did not deliver every format it lists
     // in time (or one is too large to hold): then its contents are unknown
     // and must not be overwritten.
-    virtual void snapshot(ContentsHandler handler) = 0;
+    // `pictureRequested`: as in SelectionReader::readContents().
+    virtual void snapshot(ContentsHandler handler, std::function<void()> pictureRequested = {}) = 0;
 
     // The current contents' plain text; nothing when there is none or the
     // owner did not answer in time.

@@ -15,7 +15,7 @@ public:
     {
         QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
     }
-    void readContents(Selection, ContentsHandler handler) override
+    void readContents(Selection, ContentsHandler handler, std::function<void()>) override
     {
         QTimer::singleShot(0, [handler = std::move(handler)] { handler(std::nullopt); });
     }

@@ -48,7 +48,14 @@ public:
     // refuses is left out; one it is too slow to deliver, or that is too
     // large to hold, makes the contents unknown (nothing), since a copy
     // without it is not what the owner holds. Handler as above.
-    virtual void readContents(Selection selection, ContentsHandler handler) = 0;
+    // `pictureRequested`, when given, runs when every format but a large
+    // picture has arrived and the picture has been asked for: owners encode
+    // pictures on request, which can take them a second, and they answer a
+    // request in their queue even if they lose the selection meanwhile. It
+    // does not run when the contents hold no such picture.
+    virtual void readContents(
+        Selection selection, ContentsHandler handler, std::function<void()> pictureRequested = {})
+        = 0;
 
     // X11 (on a connection of its own) when an X server is reachable,
     // otherwise one that reads nothing.

@@ -9,6 +9,13 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
+struct X11Clipboard::SnapshotRead {
+    uint64_t changes = 0;
+    bool pictureRequested = false;
+    std::vector<ContentsHandler> handlers;
+    std::vector<std::function<void()>> pictureWaiters;
+};
+
 std::unique_ptr<X11Clipboard> X11Clipboard::open()
 {
     std::unique_ptr<X11SelectionOwner> owner = X11SelectionOwner::open("CLIPBOARD");
@@ -67,7 +74,7 @@ uint64_t X11Clipboard::changeCount()
     return m_changes;
 }
 
-void X11Clipboard::snapshot(ContentsHandler handler)
+void X11Clipboard::snapshot(ContentsHandler handler, std::function<void()> pictureRequested)
 {
     catchUp();
     // Contents this program restored earlier are at hand already, without a
@@ -77,7 +84,31 @@ void X11Clipboard::snapshot(ContentsHandler handler)
             0, this, [handler = std::move(handler), contents = m_owner->contents()] { handler(contents); });
         return;
     }
-    m_reader->readContents(SelectionReader::Selection::clipboard, std::move(handler));
+    if (!m_reading || m_reading->changes != m_changes) {
+        auto read = std::make_shared<SnapshotRead>();
+        read->changes = m_changes;
+        m_reading = read;
+        m_reader->readContents(
+            SelectionReader::Selection::clipboard,
+            [this, read](std::optional<ClipboardContents> contents) {
+                if (m_reading == read)
+                    m_reading.reset();
+                for (const ContentsHandler& handler : read->handlers)
+                    handler(contents);
+            },
+            [read] {
+                read->pictureRequested = true;
+                for (const std::function<void()>& waiter : std::exchange(read->pictureWaiters, {}))
+                    waiter();
+            });
+    }
+    m_reading->handlers.push_back(std::move(handler));
+    if (!pictureRequested)
+        return;
+    if (m_reading->pictureRequested)
+        QTimer::singleShot(0, this, std::move(pictureRequested));
+    else
+        m_reading->pictureWaiters.push_back(std::move(pictureRequested));
 }
 
 void X11Clipboard::readText(TextHandler handler)

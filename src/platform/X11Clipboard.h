@@ -25,12 +25,14 @@ public:
     Q_DISABLE_COPY_MOVE(X11Clipboard)
 
     uint64_t changeCount() override;
-    void snapshot(ContentsHandler handler) override;
+    void snapshot(ContentsHandler handler, std::function<void()> pictureRequested) override;
     void readText(TextHandler handler) override;
     void setContents(ClipboardContents contents) override;
     bool handOverToManager() override;
 
 private:
+    struct SnapshotRead;
+
     void onEvent(XEvent& event);
     void catchUp();
 
@@ -39,4 +41,8 @@ private:
     int m_fixesEventBase = 0;
     int m_listener = 0;
     uint64_t m_changes = 0;
+    // The snapshot being read, shared by every snapshot() asked for before
+    // it completes while the contents stay the same: an owner still
+    // encoding a picture for it would answer a second read only after that.
+    std::shared_ptr<SnapshotRead> m_reading;
 };

@@ -45,8 +45,13 @@ struct X11SelectionReader::ContentsRead {
     // still have to be read (targets[i] says which).
     ClipboardContents contents;
     std::vector<unsigned long> targets;
+    // Indices of the formats to read, in the order they are asked for: the
+    // kept picture last, since its owner may take a second to encode it.
+    std::vector<size_t> order;
     size_t next = 0;
+    std::optional<size_t> picture;
     ContentsHandler handler;
+    std::function<void()> pictureRequested;
 };
 
 std::unique_ptr<X11SelectionReader> X11SelectionReader::open()
@@ -137,12 +142,14 @@ void X11SelectionReader::readTextFrom(unsigned long selection, size_t targetInde
         });
 }
 
-void X11SelectionReader::readContents(Selection selection, ContentsHandler handler)
+void X11SelectionReader::readContents(
+    Selection selection, ContentsHandler handler, std::function<void()> pictureRequested)
 {
     auto read = std::make_shared<ContentsRead>();
     read->selection = selectionAtom(selection);
     read->deadline = QDeadlineTimer(contentsTimeout);
     read->handler = std::move(handler);
+    read->pictureRequested = std::move(pictureRequested);
 
     if (XGetSelectionOwner(m_transfers->connection().display(), read->selection) == None) {
         // No owner: an empty selection, known to be empty.
@@ -205,17 +212,19 @@ void X11SelectionReader::planFormats(
         if (!kept.isEmpty() && name != kept && !X11SelectionOwner::imageEncoderFor(name).isEmpty()) {
             format = { name, name, 8, {}, kept };
         }
+        if (format.target.isEmpty() && name != kept)
+            read->order.push_back(i);
         read->contents.formats.append(std::move(format));
+    }
+    if (!kept.isEmpty()) {
+        read->picture = size_t(std::find(names.begin(), names.end(), kept) - names.begin());
+        read->order.push_back(*read->picture);
     }
 }
 
 void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& read)
 {
-    // Formats encoded from another one later are not asked for.
-    while (read->next < read->targets.size()
-        && !read->contents.formats.at(qsizetype(read->next)).target.isEmpty())
-        ++read->next;
-    if (read->next >= read->targets.size()) {
+    if (read->next >= read->order.size()) {
         // Refused formats leave no trace, nor do the ones that were to be
         // encoded from a refused picture.
         QList<ClipboardFormat>& formats = read->contents.formats;
@@ -235,9 +244,12 @@ void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& rea
         giveUp(read);
         return;
     }
-    const size_t index = read->next++;
+    const size_t index = read->order[read->next++];
     const unsigned long target = read->targets[index];
-    m_transfers->start(read->selection, target, { formatTimeout, formatTimeout, read->deadline },
+    // A copy may already have taken the picture's place by the time it
+    // comes, leaving this read its only copy: it may use all the time left.
+    const std::chrono::milliseconds answer = index == read->picture ? contentsTimeout : formatTimeout;
+    m_transfers->start(read->selection, target, { answer, formatTimeout, read->deadline },
         [this, read, target, index](Reply reply) {
             ClipboardFormat& slot = read->contents.formats[qsizetype(index)];
             if (reply.outcome == Outcome::delivered) {
@@ -260,6 +272,11 @@ void X11SelectionReader::readNextFormat(const std::shared_ptr<ContentsRead>& rea
             }
             readNextFormat(read);
         });
+    if (index == read->picture && read->pictureRequested) {
+        // Everything else has arrived and the owner has the request for the
+        // picture in its queue ahead of anything that happens next.
+        QTimer::singleShot(0, this, std::exchange(read->pictureRequested, {}));
+    }
 }
 
 void X11SelectionReader::giveUp(const std::shared_ptr<ContentsRead>& read)

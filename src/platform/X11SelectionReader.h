@@ -25,7 +25,8 @@ public:
     // How long one format of a snapshot may go without arriving: owners
     // encode large images on request (a 3840x2160 photo takes Qt about a
     // second as PNG), so this is longer. A format that misses it makes the
-    // whole snapshot unknown.
+    // whole snapshot unknown. The kept picture, asked for last, may take
+    // until the overall deadline to start arriving.
     static constexpr std::chrono::milliseconds formatTimeout { 2000 };
     // The whole of readContents(), and of any one text read however steadily
     // its chunks arrive.
@@ -47,7 +48,8 @@ public:
     Holder holder(Selection selection) override;
     std::optional<QString> readTextNow(Selection selection) override;
     void readText(Selection selection, TextHandler handler) override;
-    void readContents(Selection selection, ContentsHandler handler) override;
+    void readContents(
+        Selection selection, ContentsHandler handler, std::function<void()> pictureRequested) override;
 
 private:
     struct ContentsRead;

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -66,54 +67,125 @@ std::optional<QString> SelectionCapture::selectedText()
     return std::nullopt;
 }
 
-void SelectionCapture::checkCopy(
-    const SharedHandler& handler, const ClipboardContents& saved, uint64_t countBefore)
+// One copy: the clipboard saved before it (once the snapshot is complete)
+// and where the keystroke and the check stand.
+struct SelectionCapture::Copy {
+    SharedHandler handler;
+    bool sent = false; // the copy keystroke went out
+    bool finished = false;
+    bool snapshotDone = false;
+    bool waitedForOwner = false;
+    std::optional<ClipboardContents> saved;
+    uint64_t countBefore = 0;
+    // Runs once when the snapshot completes after the keystroke went out.
+    std::function<void()> whenSaved;
+};
+
+void SelectionCapture::finish(const std::shared_ptr<Copy>& copy, CaptureResult result)
 {
-    Clipboard& clipboard = m_services.clipboard;
-    if (clipboard.changeCount() == countBefore) {
-        // Nothing was copied: the clipboard is still the original, with every
-        // format its owner offers, which is better than any copy of it.
-        finish(handler, { Source::nothing, std::nullopt });
-        return;
-    }
+    copy->finished = true;
+    finish(copy->handler, std::move(result));
+}
+
+void SelectionCapture::restoreAndFinish(const std::shared_ptr<Copy>& copy)
+{
     QPointer<SelectionCapture> self(this);
-    clipboard.readText([self, handler, saved](std::optional<QString> copied) {
+    m_services.clipboard.readText([self, copy](std::optional<QString> copied) {
         if (!self)
             return;
-        self->m_services.clipboard.setContents(saved);
+        if (copy->saved) {
+            self->m_services.clipboard.setContents(*copy->saved);
+        } else {
+            // The owner never delivered its picture after the copy took its
+            // place: nothing is left to put back.
+            qWarning("SelectionCapture: the clipboard's picture did not arrive; the copy stays");
+        }
         if (!copied) {
-            self->finish(handler, { Source::nothing, std::nullopt });
+            self->finish(copy, { Source::nothing, std::nullopt });
             return;
         }
-        self->finish(handler, { Source::copy, copied->trimmed() });
+        self->finish(copy, { Source::copy, copied->trimmed() });
+    });
+}
+
+void SelectionCapture::checkCopy(const std::shared_ptr<Copy>& copy)
+{
+    QPointer<SelectionCapture> self(this);
+    if (m_services.clipboard.changeCount() != copy->countBefore) {
+        if (copy->snapshotDone)
+            restoreAndFinish(copy);
+        else
+            copy->whenSaved = [self, copy] {
+                if (self)
+                    self->restoreAndFinish(copy);
+            };
+        return;
+    }
+    if (!copy->snapshotDone && !copy->waitedForOwner
+        && m_services.reader.holder(SelectionReader::Selection::clipboard)
+            == SelectionReader::Holder::activeProgram) {
+        // The program the user is in is still encoding its picture for us,
+        // and its copy keystroke waits behind that: look again once it has
+        // answered.
+        copy->waitedForOwner = true;
+        copy->whenSaved = [self, copy] {
+            QTimer::singleShot(copyCheckDelay, self, [self, copy] { self->checkCopy(copy); });
+        };
+        return;
+    }
+    // Nothing was copied: the clipboard is still the original, with every
+    // format its owner offers, which is better than any copy of it. A
+    // snapshot still under way is no longer needed.
+    finish(copy, { Source::nothing, std::nullopt });
+}
+
+void SelectionCapture::sendCopy(const std::shared_ptr<Copy>& copy)
+{
+    copy->sent = true;
+    copy->countBefore = m_services.clipboard.changeCount();
+    QPointer<SelectionCapture> self(this);
+    m_services.keystrokes.sendCopy([self, copy](bool sent) {
+        if (!self)
+            return;
+        if (!sent) {
+            self->finish(copy, { Source::nothing, std::nullopt });
+            return;
+        }
+        QTimer::singleShot(copyCheckDelay, self, [self, copy] { self->checkCopy(copy); });
     });
 }
 
 void SelectionCapture::copySelection(const SharedHandler& handler)
 {
     m_copying = true;
+    auto copy = std::make_shared<Copy>();
+    copy->handler = handler;
     QPointer<SelectionCapture> self(this);
-    m_services.clipboard.snapshot([self, handler](std::optional<ClipboardContents> saved) {
-        if (!self)
-            return;
-        if (!saved) {
-            // The clipboard's owner does not answer, so its contents could
-            // not be saved: copying over them would lose them.
-            self->finish(handler, { Source::nothing, std::nullopt });
-            return;
-        }
-        const uint64_t countBefore = self->m_services.clipboard.changeCount();
-        self->m_services.keystrokes.sendCopy([self, handler, saved = *saved, countBefore](bool sent) {
-            if (!self)
+    m_services.clipboard.snapshot(
+        [self, copy](std::optional<ClipboardContents> saved) {
+            copy->snapshotDone = true;
+            copy->saved = std::move(saved);
+            if (!self || copy->finished)
                 return;
-            if (!sent) {
-                self->finish(handler, { Source::nothing, std::nullopt });
+            if (!copy->sent) {
+                if (!copy->saved) {
+                    // The clipboard's owner does not answer, so its contents
+                    // could not be saved: copying over them would lose them.
+                    self->finish(copy, { Source::nothing, std::nullopt });
+                    return;
+                }
+                self->sendCopy(copy);
                 return;
             }
-            QTimer::singleShot(copyCheckDelay, self,
-                [self, handler, saved, countBefore] { self->checkCopy(handler, saved, countBefore); });
+            if (std::function<void()> next = std::exchange(copy->whenSaved, {}))
+                next();
+        },
+        [self, copy] {
+            // Only the picture is still to come: the copy need not wait for
+            // its owner to encode it.
+            if (self && !copy->sent && !copy->finished)
+                self->sendCopy(copy);
         });
-    });
 }
 
 void SelectionCapture::capture(Handler handler)

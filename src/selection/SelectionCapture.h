@@ -59,9 +59,14 @@ public:
 private:
     using SharedHandler = std::shared_ptr<Handler>;
 
+    struct Copy;
+
     std::optional<QString> selectedText();
     void copySelection(const SharedHandler& handler);
-    void checkCopy(const SharedHandler& handler, const ClipboardContents& saved, uint64_t countBefore);
+    void sendCopy(const std::shared_ptr<Copy>& copy);
+    void checkCopy(const std::shared_ptr<Copy>& copy);
+    void restoreAndFinish(const std::shared_ptr<Copy>& copy);
+    void finish(const std::shared_ptr<Copy>& copy, CaptureResult result);
     void finish(const SharedHandler& handler, CaptureResult result);
 
     Services m_services;

@@ -265,7 +265,8 @@ TEST_F(ClipboardTest, ATransferThatNeverEndsIsCutOffBySizeOrByTime)
         SCOPED_TRACE(c.name);
         RawOwner owner(RawOwner::Mode::endless);
         ASSERT_TRUE(owner.owns());
-        X11SelectionReader reader(X11Connection::open(), c.limit);
+        X11SelectionReader concrete(X11Connection::open(), c.limit);
+        SelectionReader& reader = concrete;
         std::optional<std::optional<ClipboardContents>> snapshot;
         std::optional<std::optional<QString>> text;
         reader.readContents(SelectionReader::Selection::clipboard,

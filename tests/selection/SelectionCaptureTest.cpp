@@ -186,6 +186,23 @@ TEST_F(SelectionCaptureTest, TheCopyIsTrimmedAndTheClipboardHoldsExactlyWhatItHe
     }
 }
 
+TEST_F(SelectionCaptureTest, APictureTheOwnerIsStillEncodingHoldsBackNeitherTheAnswerNorItsReturn)
+{
+    auto owner = clipboardOwner("own-slow-picture");
+    const Formats before = formats();
+    ASSERT_TRUE(owner->printed("encoded 1"));
+    {
+        auto application = focusedHelper({ "ignore" });
+        auto started = startCapture();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started->calls > 0; }, 10000));
+        EXPECT_FALSE(owner->printed("encoded 2")) << "the answer waited for the picture";
+        EXPECT_EQ(started->result.source, Source::nothing);
+    }
+    auto application = focusedHelper({ "copy-text", "word" });
+    EXPECT_EQ(capture().text, text("word"));
+    EXPECT_EQ(formats(), before) << "the picture came back byte for byte";
+}
+
 TEST_F(SelectionCaptureTest, APressWhileACopyRunsIsIgnored)
 {
     auto application = focusedHelper({ "copy-text", "first" });

@@ -5,9 +5,10 @@
 // keystroke it receives, "escape" for every Escape and "text <text>"
 // whenever its line edit changes.
 //
-//   clipboard_helper own-mixed | own-stalling first|later
+//   clipboard_helper own-mixed | own-stalling first|later | own-slow-picture
 //   clipboard_helper copy-text TEXT | copy-image | ignore | paste | own-primary TEXT
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QImage>
 #include <QKeyEvent>
@@ -82,6 +83,32 @@ private:
     bool m_first;
 };
 
+// A text and a PNG picture that takes a second to hand over, as a large
+// one does to encode. Prints "encoded N" each time it has handed it over.
+class SlowPictureData : public QMimeData {
+public:
+    SlowPictureData()
+    {
+        setText(QStringLiteral("the caption"));
+        QBuffer png;
+        pictureOf(64, 48).save(&png, "PNG");
+        setData(QStringLiteral("image/png"), png.data());
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType == QLatin1String("image/png")) {
+            ::sleep(1);
+            say("encoded " + QByteArray::number(++m_encoded));
+        }
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    mutable int m_encoded = 0;
+};
+
 // Copies a picture and nothing else.
 class ImageCopier : public QWidget {
 public:
@@ -110,6 +137,11 @@ int main(int argc, char** argv)
         data->setImageData(pictureOf(64, 48));
         data->setData(QStringLiteral("application/x-sorvantel-test"), QByteArray("\x00\x01private\xff", 10));
         QGuiApplication::clipboard()->setMimeData(data);
+        QTimer::singleShot(0, [] { say("ready 0"); });
+        return app.exec();
+    }
+    if (mode == "own-slow-picture") {
+        QGuiApplication::clipboard()->setMimeData(new SlowPictureData);
         QTimer::singleShot(0, [] { say("ready 0"); });
         return app.exec();
     }
