@@ -89,14 +89,8 @@ bool altGrabRefused(KeySym key)
 // Whether the window is a child of the root (not embedded anywhere).
 bool onRoot(const QString& window)
 {
-    Display* display = XOpenDisplay(nullptr);
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    const bool queried = XQueryTree(display, window.toULong(), &root, &parent, &children, &count);
-    if (children)
-        XFree(children);
-    XCloseDisplay(display);
-    return !queried || parent == root;
+    const QString tree = QString::fromUtf8(run("xwininfo", { "-children", "-id", window }).output);
+    return tree.section("Parent window id:", 1).section('\n', 0, 0).contains("(the root window)");
 }
 
 struct Geometry {
@@ -188,9 +182,7 @@ protected:
 
     QStringList programWindows() const
     {
-        const QString found
-            = xdotool({ "search", "--onlyvisible", "--pid", QString::number(program.processId()) });
-        return found.isEmpty() ? QStringList() : found.split('\n');
+        return visibleWindows({ "--pid", QString::number(program.processId()) });
     }
 
     // Qt maps the icon at the screen's corner before the tray takes it in; a
@@ -217,11 +209,12 @@ protected:
         return {};
     }
 
-    static QStringList visibleWindowsNamed(const char* name)
+    static QStringList visibleWindows(const QStringList& search)
     {
-        const QString found = xdotool({ "search", "--onlyvisible", "--name", name });
+        const QString found = xdotool(QStringList { "search", "--onlyvisible" } + search);
         return found.isEmpty() ? QStringList() : found.split('\n');
     }
+    static QStringList visibleWindowsNamed(const char* name) { return visibleWindows({ "--name", name }); }
 
     // Opens the tray menu with a click on the icon, picks entry `index` and waits for the menu to go.
     void chooseFromTrayMenu(int index)
