@@ -181,11 +181,25 @@ int main(int argc, char** argv)
     controller.panel().winId();
     controller.panel().windowHandle()->installEventFilter(&expose);
 
-    // A word in PRIMARY, held by another X client.
-    QProcess primary;
-    primary.start("xclip", { "-selection", "primary", "-i", "-loops", "0" });
-    primary.write("serendipity");
-    primary.closeWriteChannel();
+    // A word double-clicked in xterm, the active window: PRIMARY counts
+    // only while it belongs to the program the user is in.
+    QProcess terminal;
+    terminal.start(
+        "xterm", { "-geometry", "40x4+300+300", "-e", "sh", "-c", "echo serendipity; exec sleep 600" });
+    terminal.waitForStarted();
+    auto xdotool = [](const QStringList& arguments) {
+        QProcess tool;
+        tool.start("xdotool", arguments);
+        tool.waitForFinished();
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    };
+    const QString terminalWindow
+        = xdotool({ "search", "--sync", "--onlyvisible", "--pid", QString::number(terminal.processId()) })
+              .section('\n', 0, 0);
+    xdotool({ "windowactivate", "--sync", terminalWindow });
+    QTest::qWait(300);
+    xdotool({ "mousemove", "--window", terminalWindow, "20", "8", "click", "--repeat", "2", "--delay", "80",
+        "1" });
     QTest::qWait(300);
 
     FakeKeyboard keyboard;
@@ -256,8 +270,8 @@ int main(int argc, char** argv)
         idleSeconds, wakeups / idleSeconds);
     std::printf("resident memory: %.1f MB\n", residentKiB() / 1024.0);
 
-    primary.kill();
-    primary.waitForFinished();
+    terminal.kill();
+    terminal.waitForFinished();
     openbox.terminate();
     openbox.waitForFinished();
     return 0;

@@ -2,6 +2,7 @@
 #include "TrayScene.h"
 
 #include "Symbols.h"
+#include "X11Display.h"
 
 #include <QAction>
 #include <QCursor>
@@ -63,6 +64,9 @@ TrayScene::TrayScene(Actions actions)
         m_menu.popup(place.isValid() ? place.bottomLeft() + QPoint(0, 1) : QCursor::pos());
     });
     m_icon.show();
+    // The dock request goes to the tray now: it maps the icon while the
+    // popup and the settings are still being built.
+    X11Display::flushQt();
 }
 
 QList<QAction*> TrayScene::shortcutActions() const

@@ -8,4 +8,9 @@ namespace X11Display {
 // True when the display named by $DISPLAY accepts a connection.
 bool canConnect();
 
+// Sends what Qt has queued for the X server at once rather than when the
+// event loop next runs: a window shown during start-up is then mapped while
+// the rest of the program is still being built.
+void flushQt();
+
 } // namespace X11Display

@@ -174,10 +174,11 @@ QCoro::Task<> PopupController::load(
     if (!self || token->isCancelled())
         co_return;
     m_model->setEntry(entry ? std::optional(*entry) : std::nullopt);
-    if (m_model->entry() && m_model->entry()->audioUrl && m_settings.autoPlayPronunciation())
-        playAudio();
     m_model->setIsLoading(false);
-    resizeToFitContent();
+    if (m_model->entry() && m_model->entry()->audioUrl && m_settings.autoPlayPronunciation())
+        resizeToFitContent([this] { playAudio(); });
+    else
+        resizeToFitContent();
 }
 
 QCoro::Task<> PopupController::loadRefinement(QString text, std::shared_ptr<Cancellation> token)
@@ -357,15 +358,21 @@ void PopupController::clampToVisibleFrame()
         m_panel.move(origin);
 }
 
-void PopupController::resizeToFitContent()
+void PopupController::resizeToFitContent(std::function<void()> then)
 {
     // On the next turn, once the model change has reached the view.
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [this, then = std::move(then)] {
         if (!m_panel.isVisible())
             return;
         // The top-left corner stays: the popup grows or shrinks downward,
         // then is pushed back inside the screen.
         m_panel.setGeometry(PopupGeometry::refitted(m_panel.geometry(), m_view->sizeHint(), availableArea()));
+        if (then) {
+            // Setting up a media player holds this thread for tens of
+            // milliseconds: the result goes on screen before it.
+            m_panel.repaint();
+            then();
+        }
     });
 }
 

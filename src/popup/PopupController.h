@@ -11,6 +11,7 @@
 #include <QCoroTask>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -101,7 +102,9 @@ private:
     void positionNearMouse();
     void clampToVisibleFrame();
     std::optional<QRect> availableArea() const;
-    void resizeToFitContent();
+    // Refits the panel on the next turn, then runs `then` (when given) once
+    // the refitted panel has been painted.
+    void resizeToFitContent(std::function<void()> then = {});
     void present(bool takeFocus);
     void installDismissMonitors();
     void removeDismissMonitors();
