@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvantel"));
     QApplication::setApplicationVersion(QStringLiteral(SORVANTEL_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("sorvantel"));
+    QApplication::setDesktopFileName(QStringLiteral("org.sorvantel.Sorvantel"));
     // A tray program: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -15,9 +15,6 @@
 #ifndef SORVANTEL_SERVER_PORT
 #define SORVANTEL_SERVER_PORT 47831
 #endif
-#ifndef SORVANTEL_VERSION
-#define SORVANTEL_VERSION "0"
-#endif
 
 ServerOptions::ServerOptions()
     : host(QStringLiteral(SORVANTEL_SERVER_HOST))
