@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr uint32_t kT = 17, kR = 15, kOption = 2048;
+constexpr uint32_t kT = 17, kR = 15, kZ = 6, kOption = 2048;
 
 void press(const QString& keys)
 {
@@ -134,21 +134,19 @@ TEST_F(X11HotkeyTest, EveryMappedVirtualKeyCanBeGrabbed)
 
 TEST_F(X11HotkeyTest, ALayoutChangeMovesTheGrabsToTheNewKeyCodes)
 {
-    manager->registerHotkey(HotkeyAction::translate, kT, kOption);
-    auto swap = [](const char* first, const char* second) {
-        Display* display = XOpenDisplay(nullptr);
-        const QString t = QString::number(XKeysymToKeycode(display, XK_t));
-        const QString y = QString::number(XKeysymToKeycode(display, XK_y));
-        XCloseDisplay(display);
-        QProcess::execute("xmodmap",
-            { "-e", QStringLiteral("keycode %1 = %2").arg(t, first), "-e",
-                QStringLiteral("keycode %1 = %2").arg(y, second) });
+    // The German layout swaps Y and Z: Alt+Z follows the letter to its key.
+    manager->registerHotkey(HotkeyAction::translate, kZ, kOption);
+    auto layout = [this](const char* name) {
+        ASSERT_EQ(QProcess::execute("setxkbmap", { name }), 0) << "setxkbmap (scripts/setup installs it)";
+        // As before a user's next press: this program has seen the change.
+        XSync(x11->display(), False);
+        x11->processPendingEvents();
     };
-    swap("y Y", "t T");
-    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate });
+    layout("de");
+    EXPECT_EQ(pressAndCollect("alt+z"), Actions { HotkeyAction::translate });
     EXPECT_EQ(pressAndCollect("alt+y", 300), Actions {}) << "the old key code is let go";
-    swap("y Y", "t T");
-    EXPECT_EQ(pressAndCollect("alt+t"), Actions { HotkeyAction::translate });
+    layout("us");
+    EXPECT_EQ(pressAndCollect("alt+z"), Actions { HotkeyAction::translate });
 }
 
 TEST_F(X11HotkeyTest, AReleaseThatWentElsewhereDoesNotSwallowTheNextPress)
