@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "DictionarySet.h"
 
+#include "CacheFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <malloc.h>
 
@@ -40,17 +41,6 @@ std::vector<Candidate> candidatesIn(const QDir& dir)
 
 // Part of every cache key: raise it when the builder's output changes.
 constexpr char kReverseIndexVersion[] = "reverse-index-3";
-
-// Readers never see a half-written index: the file appears whole or not at all.
-bool writeAtomically(const QString& path, const std::string& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.data(), qint64(text.size()));
-    return file.commit();
-}
 
 // Earlier builds of the same language's index, from older dictionaries.
 void removeStale(const QString& current, const QString& language)
@@ -149,12 +139,12 @@ DictionarySet DictionarySet::load(const QString& dirPath, const QString& cacheDi
         key.addData(QByteArrayView(kReverseIndexVersion));
         for (const ReverseIndex::Source& source : slot->sources)
             key.addData((source.dictionary->identity() + u'|').toUtf8());
+        slot->cacheKey = key.result().toHex();
         if (!cacheDir.isEmpty())
-            slot->cachePath
-                = QStringLiteral("%1/reverse-%2-%3.tsv")
-                      .arg(cacheDir, language, QString::fromLatin1(key.result().toHex().left(16)));
+            slot->cachePath = QStringLiteral("%1/reverse-%2-%3.tsv")
+                                  .arg(cacheDir, language, QString::fromLatin1(slot->cacheKey.left(16)));
         if (auto cached
-            = slot->cachePath.isEmpty() ? std::nullopt : MappedFile::open(slot->cachePath, nullptr))
+            = slot->cachePath.isEmpty() ? std::nullopt : CacheFile::open(slot->cachePath, slot->cacheKey))
             slot->index = std::make_shared<const ReverseIndex>(std::move(*cached));
         else
             missing.emplace_back(language, slot.get());
@@ -166,9 +156,9 @@ DictionarySet DictionarySet::load(const QString& dirPath, const QString& cacheDi
                 if (stop->load())
                     return;
                 std::shared_ptr<const ReverseIndex> index;
-                if (!slot->cachePath.isEmpty() && writeAtomically(slot->cachePath, text)) {
+                if (!slot->cachePath.isEmpty() && CacheFile::write(slot->cachePath, slot->cacheKey, text)) {
                     removeStale(slot->cachePath, language);
-                    if (auto mapped = MappedFile::open(slot->cachePath, nullptr))
+                    if (auto mapped = CacheFile::open(slot->cachePath, slot->cacheKey))
                         index = std::make_shared<const ReverseIndex>(std::move(*mapped));
                 }
                 if (!index) // no usable cache folder: keep it in memory
@@ -193,6 +183,15 @@ void DictionarySet::waitUntilBuilt() const
 {
     if (m_building.valid())
         m_building.wait();
+}
+
+std::shared_future<void> DictionarySet::built() const
+{
+    if (m_building.valid())
+        return m_building;
+    std::promise<void> done;
+    done.set_value();
+    return done.get_future().share();
 }
 
 std::vector<DictionarySet::Source> DictionarySet::fromEnglish(const QString& target) const

@@ -48,6 +48,8 @@ public:
     bool hasReverseIndex(const QString& source) const { return m_reverse.contains(source); }
     // Blocks until every reverse index is ready (tests, benchmarks).
     void waitUntilBuilt() const;
+    // Ready once every reverse index is; valid even when nothing was built.
+    std::shared_future<void> built() const;
 
     // Whether any English → X dictionary has this headword.
     bool hasEnglishHeadword(const QString& headword) const;
@@ -70,6 +72,7 @@ private:
         std::shared_ptr<const ReverseIndex> index;
         std::vector<ReverseIndex::Source> sources;
         QString cachePath;
+        QByteArray cacheKey;
     };
     std::vector<Loaded> m_dictionaries;
     std::map<QString, std::unique_ptr<Slot>> m_reverse;
