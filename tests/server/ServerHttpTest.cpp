@@ -184,7 +184,7 @@ TEST(ServerTranslationService, TranslatesSentencesThroughIt)
     EXPECT_EQ(error(refused), "The translation service refused the request (HTTP 400): de is not available");
 }
 
-TEST_F(ServerHttp, RefusesRequestsBeforeReadingTheirBodies)
+TEST_F(ServerHttp, RefusesRequestsInTheEnvelopeBeforeReadingTheirBodies)
 {
     const int port = m_running->server->port();
     const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
@@ -206,6 +206,11 @@ TEST_F(ServerHttp, RefusesRequestsBeforeReadingTheirBodies)
             403 },
         { "wrong method", "PUT /lookup/run HTTP/1.1\r\n" + host + "Content-Length: 0\r\n\r\n", 405 },
         { "unknown route", "GET /nothing HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n", 404 },
+        { "two lengths", json + "Content-Length: 2\r\nContent-Length: 3\r\n\r\n{}", 400 },
+        // Heads too large for us, yet within what the HTTP library would answer on its own.
+        { "long address", "GET /lookup/" + std::string(9000, 'a') + " HTTP/1.1\r\n" + host + "\r\n", 414 },
+        { "large header",
+            "GET /lookup/run HTTP/1.1\r\n" + host + "X-Pad: " + std::string(20000, 'b') + "\r\n\r\n", 431 },
     };
     for (const auto& [name, request, status] : cases) {
         const std::string answer = rawExchange(port, request);
