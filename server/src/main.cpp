@@ -58,8 +58,8 @@ int main(int argc, char** argv)
         return 1;
     }
     QStringList warnings;
-    const DictionarySet dictionaries
-        = DictionarySet::load(options.dictdDir, DictionarySet::defaultCacheDir(), &warnings);
+    const DictionarySet dictionaries = DictionarySet::load(
+        options.dictdDir, DictionarySet::defaultCacheDir(), &warnings, options.dingFile);
     for (const QString& warning : warnings)
         say(QStringLiteral("warning: ") + warning);
     Espeak* espeak = Espeak::instance(&error);

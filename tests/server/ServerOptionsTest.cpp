@@ -2,6 +2,7 @@
 #include "ServerOptions.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
@@ -61,7 +62,11 @@ TEST(ServerOptions, RefusesBadValuesWithAClearMessage)
 
 TEST(ServerProcess, StartsAnswersAndStopsOnSigterm)
 {
+    QTemporaryDir cache;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SORVANTEL_SERVER_BINARY), { "--port", "0", "--verbose" });
     QByteArray line;
     while (!line.contains('\n') && process.waitForReadyRead(30000))

@@ -30,8 +30,8 @@ const DictionarySet& sharedDictionaries()
     static const QTemporaryDir cache;
     static const DictionarySet dictionaries = [] {
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
-        auto set = DictionarySet::load(
-            QStringLiteral("/usr/share/dictd"), DictionarySet::defaultCacheDir(), nullptr);
+        auto set = DictionarySet::load(QStringLiteral("/usr/share/dictd"), DictionarySet::defaultCacheDir(),
+            nullptr, ServerOptions().dingFile);
         set.waitUntilBuilt();
         return set;
     }();
