@@ -107,15 +107,6 @@ TEST(SortedLines, FindsEveryLineOfAKeyAndNothingElse)
     EXPECT_EQ(SortedLines::find("", "a", '\t'), "");
 }
 
-TEST(DictdDictionary, DecodesDictdNumbers)
-{
-    EXPECT_EQ(DictdDictionary::decodeNumber("A"), 0u);
-    EXPECT_EQ(DictdDictionary::decodeNumber("BA"), 64u);
-    EXPECT_EQ(DictdDictionary::decodeNumber("I/6s"), 8 * 64 * 64 * 64 + 63 * 64 * 64 + 58 * 64 + 44u);
-    EXPECT_FALSE(DictdDictionary::decodeNumber(""));
-    EXPECT_FALSE(DictdDictionary::decodeNumber("A-B"));
-}
-
 TEST(DictdDictionary, FindsHeadwordsTheWayTheIndexWritesThem)
 {
     // FreeDict's keys drop punctuation; Mueller's keep all characters, yet

@@ -104,12 +104,11 @@ TEST_F(ServerHttp, ServesPronunciationsWholeOrOneRangeOfThem)
     const std::string size = std::to_string(uk->body.size());
     const std::string own
         = "/audio?src=" + encoded(m_running->origin() + "/pronunciation/serendipity?accent=uk");
+    // Which range is served is ByteRange's rule; here, that both routes answer with it.
     const std::tuple<std::string, std::string, int, std::string> cases[] = {
         { "/pronunciation/serendipity?accent=uk", "bytes=100-199", 206, "bytes 100-199/" + size },
-        { own, "bytes=-44", 206,
-            "bytes " + std::to_string(uk->body.size() - 44) + "-" + std::to_string(uk->body.size() - 1) + "/"
-                + size },
-        { "/pronunciation/serendipity?accent=uk", "bytes=0-0,5-5", 200, "" },
+        { own, "bytes=100-199", 206, "bytes 100-199/" + size },
+        { own, "bytes=0-0,5-5", 200, "" },
         { "/pronunciation/serendipity?accent=uk", "bytes=" + size + "-", 416, "bytes */" + size },
     };
     for (const auto& [path, range, status, contentRange] : cases) {
@@ -117,10 +116,8 @@ TEST_F(ServerHttp, ServesPronunciationsWholeOrOneRangeOfThem)
         ASSERT_TRUE(result) << range;
         EXPECT_EQ(result->status, status) << range;
         EXPECT_EQ(result->get_header_value("Content-Range"), contentRange) << range;
-        if (status == 206) {
-            EXPECT_EQ(result->body, uk->body.substr(std::stoul(contentRange.substr(6)), result->body.size()));
-        } else if (status == 200) {
-            EXPECT_EQ(result->body, uk->body) << range;
+        if (status != 416) {
+            EXPECT_EQ(result->body, status == 206 ? uk->body.substr(100, 100) : uk->body) << range;
         }
     }
     // Answers other than recordings ignore Range.
