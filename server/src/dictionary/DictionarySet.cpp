@@ -43,7 +43,7 @@ std::vector<Candidate> candidatesIn(const QDir& dir)
 constexpr char kReverseIndexVersion[] = "reverse-index-3";
 
 // Part of the Ding indexes' cache key.
-constexpr char kDingIndexVersion[] = "ding-index-2";
+constexpr char kDingIndexVersion[] = "ding-index-4";
 
 // Earlier builds of the same language's index, from older dictionaries.
 void removeStale(

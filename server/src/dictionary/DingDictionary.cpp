@@ -67,18 +67,23 @@ bool isMarked(const QString& synonym)
     return marked.match(synonym).hasMatch();
 }
 
-// A qualifier that narrows the meaning ("light (wine taste)", "bill [Am.]"),
-// unlike one that only names a complement ("key (to sth.)", "change (in sth.)").
+// The sense of a trade ("Feder [techn.]" for spring): a word of its own, yet
+// rarely what a reader means.
+bool isSpecialist(const QString& synonym)
+{
+    static const QRegularExpression trade(QStringLiteral(
+        "\\[(techn\\.|mus\\.|comp\\.|jur\\.|fin\\.|econ\\.|adm\\.|mach\\.|electr\\.|constr\\.|"
+        "print|min\\.|geol\\.|mil\\.|naut\\.|aviat\\.|statist\\.|ling\\.|chem\\.|math\\.)\\]"));
+    return trade.match(synonym).hasMatch();
+}
+
+// A label that narrows the meaning ("bill [Am.]", "note [fig.]"). Words in
+// parentheses mostly gloss the main sense ("train (railway)"), so they don't.
 bool isNarrowed(const QString& synonym)
 {
-    static const QRegularExpression group(QStringLiteral("\\(([^)]*)\\)|\\[([^]]*)\\]"));
-    static const QRegularExpression complement(
-        QStringLiteral("^(to|for|in|of|from|on|with|at|into|about|by)\\b|\\b(sth|sb|jdn|jdm|etw)\\."));
-    for (auto it = group.globalMatch(synonym); it.hasNext();) {
-        const auto match = it.next();
-        if (match.capturedLength(1) > 0 && !complement.match(match.captured(1)).hasMatch())
-            return true;
-        if (match.capturedLength(2) > 0 && match.captured(2) != QLatin1String("Br."))
+    static const QRegularExpression label(QStringLiteral("\\[([^]]*)\\]"));
+    for (auto it = label.globalMatch(synonym); it.hasNext();) {
+        if (it.next().captured(1) != QLatin1String("Br."))
             return true;
     }
     return false;
@@ -113,10 +118,15 @@ QString DingDictionary::clean(const QString& synonym)
         else if (depth == 0)
             out += c;
     }
-    // Placeholders of the grammar ("etw. tragen", "jdm./etw. helfen") are no part of the word.
-    static const QRegularExpression placeholder(
-        QStringLiteral("(^|\\s)((etw|jdn|jdm|jds|sth|sb)\\.(/|\\s|$))+"));
-    out.replace(placeholder, QStringLiteral(" "));
+    // Placeholders that open a term go with their preposition ("auf jdn./etw.
+    // aufpassen" → "aufpassen"), as do those that end it ("to bear sb./sth.");
+    // inside a phrase they stay readable.
+    static const QRegularExpression placeholder(QStringLiteral(
+        "^\\s*((auf|an|für|mit|von|zu|über|um|in|bei|nach|gegen|aus|vor|unter|at|on|to|for|with|of)\\s+)?"
+        "((etw|jdn|jdm|jds|sth|sb)\\.(/|\\s+|$))+"));
+    static const QRegularExpression trailing(
+        QStringLiteral("(\\s+(etw|jdn|jdm|jds|sth|sb)\\.(/(etw|jdn|jdm|jds|sth|sb)\\.)*)+\\s*$"));
+    out.replace(placeholder, QString()).replace(trailing, QString());
     // Abbreviations between slashes: "account /acc./".
     static const QRegularExpression abbreviation(QStringLiteral("(^|\\s)/[^/\\s][^/]*/(?=$|\\s)"));
     out.replace(abbreviation, QStringLiteral(" "));
@@ -174,7 +184,7 @@ DingDictionary::Entry DingDictionary::parseLine(std::string_view line, Side side
         }
     }
     const QStringList germanSynonyms = synonyms(german);
-    entry.marked = isMarked(germanSynonyms.value(0));
+    entry.marked = isMarked(germanSynonyms.value(0)) || isSpecialist(germanSynonyms.value(0));
     entry.kind = kindOf(german, english);
     const std::string_view whole = line.substr(0, line.find(kSides));
     for (std::size_t at = whole.find(kParts); at != std::string_view::npos; at = whole.find(kParts, at + 1))

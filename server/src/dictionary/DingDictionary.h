@@ -25,8 +25,8 @@ public:
     struct Entry {
         QStringList terms; // the other side's synonyms, markup removed, dated and regional ones dropped
         Kind kind = Kind::Unknown;
-        bool primary = false; // the word is the first synonym, without a qualifier that narrows it
-        bool marked = false; // the entry is labelled dated, colloquial, regional or figurative
+        bool primary = false; // the word is the first synonym, without a label that narrows it
+        bool marked = false; // labelled dated, colloquial, regional, figurative or a trade's
         int parts = 1; // how many phrases and forms the entry lists: common words have many
     };
 

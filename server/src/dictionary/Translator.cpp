@@ -151,13 +151,15 @@ std::optional<QString> Translator::fromDing(const QString& word, DingDictionary:
     if (!ding)
         return std::nullopt;
     std::vector<DingDictionary::Entry> entries = ding->lookup(word, side);
+    // A word read on its own is mostly meant as its noun ("train", "present",
+    // "watch"), unless it is mainly an adjective or adverb ("fair", "well").
+    // WordNet's corpus counts verbs high, so a verb is never preferred.
     DingDictionary::Kind preferred = DingDictionary::Kind::Unknown;
     if (side == DingDictionary::Side::English) {
-        if (const auto pos = m_wordNet.commonPartOfSpeech(word)) {
-            constexpr DingDictionary::Kind kinds[] = { DingDictionary::Kind::Noun, DingDictionary::Kind::Verb,
-                DingDictionary::Kind::Adjective, DingDictionary::Kind::Adverb };
-            preferred = kinds[int(*pos)];
-        }
+        const auto pos = m_wordNet.commonPartOfSpeech(word);
+        preferred = pos == WordNet::PartOfSpeech::Adjective ? DingDictionary::Kind::Adjective
+            : pos == WordNet::PartOfSpeech::Adverb          ? DingDictionary::Kind::Adverb
+                                                            : DingDictionary::Kind::Noun;
     }
     DingDictionary::order(entries, preferred);
     std::vector<SenseRanking::Sense> senses;
