@@ -3,9 +3,11 @@
 #include "DictionarySet.h"
 #include "SortedLines.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -105,15 +107,6 @@ TEST(SortedLines, FindsEveryLineOfAKeyAndNothingElse)
     EXPECT_EQ(SortedLines::find("", "a", '\t'), "");
 }
 
-TEST(DictdDictionary, DecodesDictdNumbers)
-{
-    EXPECT_EQ(DictdDictionary::decodeNumber("A"), 0u);
-    EXPECT_EQ(DictdDictionary::decodeNumber("BA"), 64u);
-    EXPECT_EQ(DictdDictionary::decodeNumber("I/6s"), 8 * 64 * 64 * 64 + 63 * 64 * 64 + 58 * 64 + 44u);
-    EXPECT_FALSE(DictdDictionary::decodeNumber(""));
-    EXPECT_FALSE(DictdDictionary::decodeNumber("A-B"));
-}
-
 TEST(DictdDictionary, FindsHeadwordsTheWayTheIndexWritesThem)
 {
     // FreeDict's keys drop punctuation; Mueller's keep all characters, yet
@@ -163,32 +156,64 @@ TEST(DictdDictionary, RefusesUnreadableFiles)
         << "a damaged gzip file is an error, not empty text";
 }
 
-TEST(DictionarySet, BuildsTheReverseIndexOnceAndAgainWhenTheDictionaryChanges)
+TEST(DictionarySet, RebuildsTheReverseIndexWhenItsDictionaryChangesOrTheCacheIsDamaged)
 {
     QTemporaryDir dir;
     const QString base = dir.filePath(QStringLiteral("freedict-eng-rus"));
     const QString cache = dir.filePath(QStringLiteral("cache"));
-    auto reverse = [&](const char* term) {
+    const auto cached = [&] { return QDir(cache).entryInfoList(QDir::Files); };
+    const auto dictionary = [&](const std::vector<std::pair<std::string, std::string>>& entries) {
+        const auto [index, text] = dictd(entries);
+        write(base + ".index", index);
+        write(base + ".dict", text);
+    };
+    // Edits the cached index and dates it back, so a rebuild shows in its time.
+    const QDateTime past = QDateTime::currentDateTime().addDays(-1);
+    const auto rewriteCache = [&](const std::function<void(QByteArray&)>& edit) {
+        QFile file(cached().value(0).filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        edit(bytes);
+        file.resize(0);
+        file.write(bytes);
+        file.flush();
+        file.setFileTime(past, QFileDevice::FileModificationTime);
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        const char* term;
+        const char* english;
+        bool rebuilt;
+    } steps[] = {
+        { "first start",
+            [&] {
+                dictionary({ { "dog", "dog /dɒg/\nсобака, пёс\n" } });
+            },
+            "Собака", "dog", true },
+        { "unchanged", [&] { rewriteCache([](QByteArray&) {}); }, "пёс", "dog", false },
+        { "truncated", [&] { rewriteCache([](QByteArray& b) { b.chop(b.size() / 2); }); }, "собака", "dog",
+            true },
+        { "damaged", [&] { rewriteCache([](QByteArray& b) { b.replace("собака", "кошкаа"); }); }, "собака",
+            "dog", true },
+        { "dictionary changed",
+            [&] {
+                dictionary({ { "cat", "cat\nкошка\n" }, { "dog", "dog\nсобака\n" } });
+            },
+            "кошка", "cat", true },
+    };
+    QString firstName;
+    for (const Step& step : steps) {
+        step.change();
         const auto set = DictionarySet::load(dir.path(), cache, nullptr);
         set.waitUntilBuilt();
         const auto index = set.reverseIndex(QStringLiteral("ru"));
-        return index ? index->lookup(QString::fromUtf8(term)) : QStringList { "(no index)" };
-    };
-    auto cached = [&] { return QDir(cache).entryList(QDir::Files); };
-
-    auto [index, text] = dictd({ { "dog", "dog /dɒg/\nсобака, пёс\n" } });
-    write(base + ".index", index);
-    write(base + ".dict", text);
-    EXPECT_EQ(reverse("Собака"), QStringList { "dog" });
-    const QStringList first = cached();
-    ASSERT_EQ(first.size(), 1);
-    EXPECT_EQ(reverse("пёс"), QStringList { "dog" });
-    EXPECT_EQ(cached(), first) << "an unchanged dictionary reuses the cache";
-
-    std::tie(index, text) = dictd({ { "cat", "cat\nкошка\n" }, { "dog", "dog\nсобака\n" } });
-    write(base + ".index", index);
-    write(base + ".dict", text);
-    EXPECT_EQ(reverse("кошка"), QStringList { "cat" });
-    EXPECT_EQ(cached().size(), 1) << "the stale index is gone";
-    EXPECT_NE(cached(), first);
+        ASSERT_TRUE(index) << step.what;
+        EXPECT_EQ(index->lookup(QString::fromUtf8(step.term)), QStringList { step.english }) << step.what;
+        ASSERT_EQ(cached().size(), 1) << step.what << ": one index per language, stale ones removed";
+        EXPECT_EQ(cached()[0].lastModified() != past, step.rebuilt) << step.what;
+        if (firstName.isEmpty())
+            firstName = cached()[0].fileName();
+    }
+    EXPECT_NE(firstName, cached()[0].fileName()) << "named after the dictionary it was built from";
 }

@@ -81,15 +81,6 @@ TEST(RequestGuard, ReadsOnlyJsonBodiesOfADeclaredLengthWithinTheCap)
             << (c.length ? *c.length : "no length") << " " << c.contentEncoding;
 }
 
-TEST(Routes, NamesRoutesAndTheirMethods)
-{
-    EXPECT_TRUE(Routes::allowsMethod(Routes::routeOf("/lookup/run"), "HEAD"));
-    EXPECT_FALSE(Routes::allowsMethod(Routes::routeOf("/lookup/run"), "POST"));
-    EXPECT_FALSE(Routes::allowsMethod(Routes::routeOf("/refine"), "GET"));
-    for (const char* path : { "/lookup", "/lookupx/run", "/translate/", "/audio/x" })
-        EXPECT_EQ(Routes::routeOf(path), nullptr) << path;
-}
-
 TEST(Routes, ValidatesJsonBodies)
 {
     const QStringList required { QStringLiteral("text"), QStringLiteral("target") };

@@ -104,12 +104,11 @@ TEST_F(ServerHttp, ServesPronunciationsWholeOrOneRangeOfThem)
     const std::string size = std::to_string(uk->body.size());
     const std::string own
         = "/audio?src=" + encoded(m_running->origin() + "/pronunciation/serendipity?accent=uk");
+    // Which range is served is ByteRange's rule; here, that both routes answer with it.
     const std::tuple<std::string, std::string, int, std::string> cases[] = {
         { "/pronunciation/serendipity?accent=uk", "bytes=100-199", 206, "bytes 100-199/" + size },
-        { own, "bytes=-44", 206,
-            "bytes " + std::to_string(uk->body.size() - 44) + "-" + std::to_string(uk->body.size() - 1) + "/"
-                + size },
-        { "/pronunciation/serendipity?accent=uk", "bytes=0-0,5-5", 200, "" },
+        { own, "bytes=100-199", 206, "bytes 100-199/" + size },
+        { own, "bytes=0-0,5-5", 200, "" },
         { "/pronunciation/serendipity?accent=uk", "bytes=" + size + "-", 416, "bytes */" + size },
     };
     for (const auto& [path, range, status, contentRange] : cases) {
@@ -117,10 +116,8 @@ TEST_F(ServerHttp, ServesPronunciationsWholeOrOneRangeOfThem)
         ASSERT_TRUE(result) << range;
         EXPECT_EQ(result->status, status) << range;
         EXPECT_EQ(result->get_header_value("Content-Range"), contentRange) << range;
-        if (status == 206) {
-            EXPECT_EQ(result->body, uk->body.substr(std::stoul(contentRange.substr(6)), result->body.size()));
-        } else if (status == 200) {
-            EXPECT_EQ(result->body, uk->body) << range;
+        if (status != 416) {
+            EXPECT_EQ(result->body, status == 206 ? uk->body.substr(100, 100) : uk->body) << range;
         }
     }
     // Answers other than recordings ignore Range.
@@ -184,7 +181,7 @@ TEST(ServerTranslationService, TranslatesSentencesThroughIt)
     EXPECT_EQ(error(refused), "The translation service refused the request (HTTP 400): de is not available");
 }
 
-TEST_F(ServerHttp, RefusesRequestsBeforeReadingTheirBodies)
+TEST_F(ServerHttp, RefusesRequestsInTheEnvelopeBeforeReadingTheirBodies)
 {
     const int port = m_running->server->port();
     const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
@@ -206,6 +203,11 @@ TEST_F(ServerHttp, RefusesRequestsBeforeReadingTheirBodies)
             403 },
         { "wrong method", "PUT /lookup/run HTTP/1.1\r\n" + host + "Content-Length: 0\r\n\r\n", 405 },
         { "unknown route", "GET /nothing HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n", 404 },
+        { "two lengths", json + "Content-Length: 2\r\nContent-Length: 3\r\n\r\n{}", 400 },
+        // Heads too large for us, yet within what the HTTP library would answer on its own.
+        { "long address", "GET /lookup/" + std::string(9000, 'a') + " HTTP/1.1\r\n" + host + "\r\n", 414 },
+        { "large header",
+            "GET /lookup/run HTTP/1.1\r\n" + host + "X-Pad: " + std::string(20000, 'b') + "\r\n\r\n", 431 },
     };
     for (const auto& [name, request, status] : cases) {
         const std::string answer = rawExchange(port, request);

@@ -3,6 +3,9 @@
 
 #include "Espeak.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -23,9 +26,12 @@ const WordNet& sharedWordNet()
 
 const DictionarySet& sharedDictionaries()
 {
+    // Derived indexes of this run go to a folder of its own, never the user's cache.
+    static const QTemporaryDir cache;
     static const DictionarySet dictionaries = [] {
-        auto set = DictionarySet::load(
-            QStringLiteral("/usr/share/dictd"), DictionarySet::defaultCacheDir(), nullptr);
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        auto set = DictionarySet::load(QStringLiteral("/usr/share/dictd"), DictionarySet::defaultCacheDir(),
+            nullptr, ServerOptions().dingFile);
         set.waitUntilBuilt();
         return set;
     }();

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "DictionarySet.h"
 
+#include "CacheFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <malloc.h>
 
@@ -41,22 +42,15 @@ std::vector<Candidate> candidatesIn(const QDir& dir)
 // Part of every cache key: raise it when the builder's output changes.
 constexpr char kReverseIndexVersion[] = "reverse-index-3";
 
-// Readers never see a half-written index: the file appears whole or not at all.
-bool writeAtomically(const QString& path, const std::string& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.data(), qint64(text.size()));
-    return file.commit();
-}
+// Part of the Ding indexes' cache key.
+constexpr char kDingIndexVersion[] = "ding-index-4";
 
 // Earlier builds of the same language's index, from older dictionaries.
-void removeStale(const QString& current, const QString& language)
+void removeStale(
+    const QString& current, const QString& language, const QString& kind = QStringLiteral("reverse"))
 {
     const QFileInfo info(current);
-    const QString pattern = QStringLiteral("reverse-%1-*").arg(language);
+    const QString pattern = QStringLiteral("%1-%2-*").arg(kind, language);
     for (const QFileInfo& other : info.dir().entryInfoList({ pattern }, QDir::Files)) {
         if (other.fileName() != info.fileName())
             QFile::remove(other.filePath());
@@ -64,6 +58,37 @@ void removeStale(const QString& current, const QString& language)
 }
 
 } // namespace
+
+void DictionarySet::buildDing(DingSlot& slot, const std::atomic<bool>& stop)
+{
+    std::string german = DingDictionary::buildIndex(slot.text.bytes(), DingDictionary::Side::German);
+    if (stop.load())
+        return;
+    std::string english = DingDictionary::buildIndex(slot.text.bytes(), DingDictionary::Side::English);
+    std::optional<MappedFile> germanIndex, englishIndex;
+    if (!slot.germanPath.isEmpty() && CacheFile::write(slot.germanPath, slot.cacheKey, german)
+        && CacheFile::write(slot.englishPath, slot.cacheKey, english)) {
+        removeStale(slot.germanPath, QStringLiteral("de"), QStringLiteral("ding"));
+        removeStale(slot.englishPath, QStringLiteral("en"), QStringLiteral("ding"));
+        germanIndex = CacheFile::open(slot.germanPath, slot.cacheKey);
+        englishIndex = CacheFile::open(slot.englishPath, slot.cacheKey);
+    }
+    if (!germanIndex || !englishIndex) { // no usable cache folder: keep them in memory
+        germanIndex = MappedFile::fromString(std::move(german));
+        englishIndex = MappedFile::fromString(std::move(english));
+    }
+    auto dictionary = std::make_shared<const DingDictionary>(slot.text, *germanIndex, *englishIndex);
+    std::lock_guard lock(slot.mutex);
+    slot.dictionary = std::move(dictionary);
+}
+
+std::shared_ptr<const DingDictionary> DictionarySet::ding() const
+{
+    if (!m_ding)
+        return nullptr;
+    std::lock_guard lock(m_ding->mutex);
+    return m_ding->dictionary;
+}
 
 QString DictionarySet::languageCode(const QString& iso639_3)
 {
@@ -102,7 +127,8 @@ QString DictionarySet::defaultCacheDir()
     return base.isEmpty() ? QString() : base + QStringLiteral("/sorvantel-server");
 }
 
-DictionarySet DictionarySet::load(const QString& dirPath, const QString& cacheDir, QStringList* warnings)
+DictionarySet DictionarySet::load(
+    const QString& dirPath, const QString& cacheDir, QStringList* warnings, const QString& dingPath)
 {
     DictionarySet set;
     const QDir dir(dirPath);
@@ -149,26 +175,57 @@ DictionarySet DictionarySet::load(const QString& dirPath, const QString& cacheDi
         key.addData(QByteArrayView(kReverseIndexVersion));
         for (const ReverseIndex::Source& source : slot->sources)
             key.addData((source.dictionary->identity() + u'|').toUtf8());
+        slot->cacheKey = key.result().toHex();
         if (!cacheDir.isEmpty())
-            slot->cachePath
-                = QStringLiteral("%1/reverse-%2-%3.tsv")
-                      .arg(cacheDir, language, QString::fromLatin1(key.result().toHex().left(16)));
+            slot->cachePath = QStringLiteral("%1/reverse-%2-%3.tsv")
+                                  .arg(cacheDir, language, QString::fromLatin1(slot->cacheKey.left(16)));
         if (auto cached
-            = slot->cachePath.isEmpty() ? std::nullopt : MappedFile::open(slot->cachePath, nullptr))
+            = slot->cachePath.isEmpty() ? std::nullopt : CacheFile::open(slot->cachePath, slot->cacheKey))
             slot->index = std::make_shared<const ReverseIndex>(std::move(*cached));
         else
             missing.emplace_back(language, slot.get());
     }
-    if (!missing.empty()) {
-        set.m_building = std::async(std::launch::async, [missing, cacheDir, stop = set.m_stop] {
+    DingSlot* dingMissing = nullptr;
+    if (!dingPath.isEmpty()) {
+        QString error;
+        if (auto text = MappedFile::open(dingPath, &error)) {
+            auto slot = std::make_unique<DingSlot>();
+            QCryptographicHash key(QCryptographicHash::Sha1);
+            key.addData(QByteArrayView(kDingIndexVersion));
+            key.addData(text->identity().toUtf8());
+            slot->cacheKey = key.result().toHex();
+            slot->text = std::move(*text);
+            if (!cacheDir.isEmpty()) {
+                const QString name = QStringLiteral("%1/ding-%2-")
+                    + QString::fromLatin1(slot->cacheKey.left(16)) + QStringLiteral(".tsv");
+                slot->germanPath = name.arg(cacheDir, QStringLiteral("de"));
+                slot->englishPath = name.arg(cacheDir, QStringLiteral("en"));
+            }
+            auto german = slot->germanPath.isEmpty() ? std::nullopt
+                                                     : CacheFile::open(slot->germanPath, slot->cacheKey);
+            auto english = german ? CacheFile::open(slot->englishPath, slot->cacheKey) : std::nullopt;
+            if (english)
+                slot->dictionary = std::make_shared<const DingDictionary>(
+                    slot->text, std::move(*german), std::move(*english));
+            else
+                dingMissing = slot.get();
+            set.m_ding = std::move(slot);
+        } else if (warnings) {
+            warnings->append(error);
+        }
+    }
+    if (!missing.empty() || dingMissing) {
+        set.m_building = std::async(std::launch::async, [missing, dingMissing, cacheDir, stop = set.m_stop] {
+            if (dingMissing)
+                buildDing(*dingMissing, *stop);
             for (auto [language, slot] : missing) {
                 std::string text = ReverseIndex::build(slot->sources, *stop);
                 if (stop->load())
                     return;
                 std::shared_ptr<const ReverseIndex> index;
-                if (!slot->cachePath.isEmpty() && writeAtomically(slot->cachePath, text)) {
+                if (!slot->cachePath.isEmpty() && CacheFile::write(slot->cachePath, slot->cacheKey, text)) {
                     removeStale(slot->cachePath, language);
-                    if (auto mapped = MappedFile::open(slot->cachePath, nullptr))
+                    if (auto mapped = CacheFile::open(slot->cachePath, slot->cacheKey))
                         index = std::make_shared<const ReverseIndex>(std::move(*mapped));
                 }
                 if (!index) // no usable cache folder: keep it in memory
@@ -187,12 +244,25 @@ DictionarySet::~DictionarySet()
 {
     if (m_stop)
         m_stop->store(true);
+    // The builder reads the dictionaries and fills the slots: it must end
+    // first, and a copy of the future held elsewhere would not wait for it.
+    if (m_building.valid())
+        m_building.wait();
 }
 
 void DictionarySet::waitUntilBuilt() const
 {
     if (m_building.valid())
         m_building.wait();
+}
+
+std::shared_future<void> DictionarySet::built() const
+{
+    if (m_building.valid())
+        return m_building;
+    std::promise<void> done;
+    done.set_value();
+    return done.get_future().share();
 }
 
 std::vector<DictionarySet::Source> DictionarySet::fromEnglish(const QString& target) const

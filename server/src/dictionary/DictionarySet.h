@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DictdDictionary.h"
+#include "DingDictionary.h"
 #include "EntryParser.h"
 #include "ReverseIndex.h"
 
@@ -29,9 +30,11 @@ public:
         QString name; // file name without extension
     };
 
-    // Opens what `dir` holds; problems with single files become warnings.
+    // Opens what `dir` holds, and the Ding German–English file at `dingPath`
+    // unless it is empty; problems with single files become warnings.
     // Derived indexes are kept in `cacheDir`; an empty one keeps them in memory.
-    static DictionarySet load(const QString& dir, const QString& cacheDir, QStringList* warnings);
+    static DictionarySet load(
+        const QString& dir, const QString& cacheDir, QStringList* warnings, const QString& dingPath = {});
     // Where derived data is kept by default: the user's XDG cache folder.
     static QString defaultCacheDir();
 
@@ -46,8 +49,12 @@ public:
     std::shared_ptr<const ReverseIndex> reverseIndex(const QString& source) const;
     // Whether a reverse index exists or is being built for the language.
     bool hasReverseIndex(const QString& source) const { return m_reverse.contains(source); }
+    // Null without a Ding file, or while its indexes are being built.
+    std::shared_ptr<const DingDictionary> ding() const;
     // Blocks until every reverse index is ready (tests, benchmarks).
     void waitUntilBuilt() const;
+    // Ready once every reverse index is; valid even when nothing was built.
+    std::shared_future<void> built() const;
 
     // Whether any English → X dictionary has this headword.
     bool hasEnglishHeadword(const QString& headword) const;
@@ -70,11 +77,20 @@ private:
         std::shared_ptr<const ReverseIndex> index;
         std::vector<ReverseIndex::Source> sources;
         QString cachePath;
+        QByteArray cacheKey;
     };
     std::vector<Loaded> m_dictionaries;
     std::map<QString, std::unique_ptr<Slot>> m_reverse;
+    struct DingSlot {
+        mutable std::mutex mutex;
+        std::shared_ptr<const DingDictionary> dictionary;
+        MappedFile text;
+        QString germanPath;
+        QString englishPath;
+        QByteArray cacheKey;
+    };
+    std::unique_ptr<DingSlot> m_ding;
+    static void buildDing(DingSlot& slot, const std::atomic<bool>& stop);
     std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
-    // Last, so it is destroyed first: its end waits for the builder, which
-    // reads the dictionaries and fills the slots.
     std::shared_future<void> m_building;
 };

@@ -124,6 +124,10 @@ std::optional<QString> Translator::fromDictionaries(
     }
     if (target != QLatin1String("en"))
         return std::nullopt;
+    if (source == QLatin1String("de")) {
+        if (auto translated = fromDing(text, DingDictionary::Side::German))
+            return translated;
+    }
     for (const auto& dictionary : m_dictionaries.intoEnglish(source)) {
         std::vector<ParsedEntry> parsed;
         for (const std::string& entry : dictionary.dictionary->entries(text))
@@ -141,8 +145,40 @@ std::optional<QString> Translator::fromDictionaries(
     return std::nullopt;
 }
 
+std::optional<QString> Translator::fromDing(const QString& word, DingDictionary::Side side) const
+{
+    const auto ding = m_dictionaries.ding();
+    if (!ding)
+        return std::nullopt;
+    std::vector<DingDictionary::Entry> entries = ding->lookup(word, side);
+    // A word read on its own is mostly meant as its noun ("train", "present",
+    // "watch"), unless it is mainly an adjective or adverb ("fair", "well").
+    // WordNet's corpus counts verbs high, so a verb is never preferred.
+    DingDictionary::Kind preferred = DingDictionary::Kind::Unknown;
+    if (side == DingDictionary::Side::English) {
+        const auto pos = m_wordNet.commonPartOfSpeech(word);
+        preferred = pos == WordNet::PartOfSpeech::Adjective ? DingDictionary::Kind::Adjective
+            : pos == WordNet::PartOfSpeech::Adverb          ? DingDictionary::Kind::Adverb
+                                                            : DingDictionary::Kind::Noun;
+    }
+    DingDictionary::order(entries, preferred);
+    std::vector<SenseRanking::Sense> senses;
+    for (const DingDictionary::Entry& entry : entries)
+        senses.push_back({ entry.terms, 0, false });
+    const QString summary = SenseRanking::summarise(senses);
+    if (summary.isEmpty())
+        return std::nullopt;
+    return summary;
+}
+
 std::optional<QString> Translator::fromEnglish(const QString& word, const QString& target) const
 {
+    // Ding is far larger than FreeDict's English–German and marks what each
+    // sense is, so its order is the better one.
+    if (target == QLatin1String("de")) {
+        if (auto translated = fromDing(word, DingDictionary::Side::English))
+            return translated;
+    }
     // The senses come from the largest dictionary that has the word; the
     // others, and the dictionaries back into English, confirm them.
     std::vector<SenseRanking::Sense> senses;

@@ -33,6 +33,8 @@ private:
     std::optional<QString> fromDictionaries(
         const QString& text, const QString& source, const QString& target) const;
     std::optional<QString> fromEnglish(const QString& word, const QString& target) const;
+    // From the Ding dictionary, looking `word` up on `side`.
+    std::optional<QString> fromDing(const QString& word, DingDictionary::Side side) const;
     // Whether a dictionary into English translates `term` back into `word`.
     bool translatesBack(const QString& term, const QString& word, const QString& language) const;
     Reply viaProvider(const QString& text, const QString& source, const QString& target) const;

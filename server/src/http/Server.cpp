@@ -28,6 +28,13 @@
 namespace {
 
 constexpr std::size_t kMaxBodyBytes = 64 * 1024;
+// Our own limits on a request's target and header fields sit well below the
+// memory libmicrohttpd gives a connection, so an oversized head is answered
+// here, in the envelope, rather than with the library's own HTML page (which
+// it still sends for heads past its buffer).
+constexpr std::size_t kMaxTargetBytes = 8 * 1024;
+constexpr std::size_t kMaxHeaderBytes = 16 * 1024;
+constexpr std::size_t kConnectionMemory = 96 * 1024;
 // Calls to services elsewhere mostly wait; many may wait at once.
 constexpr int kUpstreamThreads = 32;
 
@@ -40,6 +47,20 @@ std::string_view header(MHD_Connection* connection, const char* name)
 {
     const char* value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
     return value ? std::string_view(value) : std::string_view();
+}
+
+// The bytes of every header field as sent: name, ": ", value and line end.
+std::size_t headerBytes(MHD_Connection* connection)
+{
+    std::size_t total = 0;
+    MHD_get_connection_values(
+        connection, MHD_HEADER_KIND,
+        [](void* context, MHD_ValueKind, const char* key, const char* value) {
+            *static_cast<std::size_t*>(context) += std::strlen(key) + (value ? std::strlen(value) : 0) + 4;
+            return MHD_YES;
+        },
+        &total);
+    return total;
 }
 
 // Every value of a header that may come more than once, joined by commas.
@@ -74,6 +95,7 @@ struct Server::Request {
     ConnectionWatch::Entry* connection = nullptr;
     std::string method;
     const char* route = nullptr;
+    std::size_t targetBytes = 0;
     std::string range;
     std::string body;
     Reply reply;
@@ -96,10 +118,11 @@ struct ServerCallbacks {
     }
 
     // Called once the request line has arrived: a request has begun.
-    static void* onRequestLine(void* cls, const char*, MHD_Connection* connection)
+    static void* onRequestLine(void* cls, const char* target, MHD_Connection* connection)
     {
         auto* server = static_cast<Server*>(cls);
         auto* request = new Server::Request;
+        request->targetBytes = target ? std::strlen(target) : 0;
         const MHD_ConnectionInfo* info
             = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
         request->connection = info ? static_cast<ConnectionWatch::Entry*>(info->socket_context) : nullptr;
@@ -134,7 +157,7 @@ struct ServerCallbacks {
             request.method = method;
             request.route = Routes::routeOf(url);
             request.range = header(connection, "Range");
-            if (auto refusal = server->checkHead(connection, method, request.route))
+            if (auto refusal = server->checkHead(connection, method, request.route, request.targetBytes))
                 return MHD_Result(server->answer(connection, request, *refusal));
             return MHD_YES;
         case Server::Request::Stage::Body:
@@ -258,7 +281,7 @@ bool Server::start(QString* error)
         m_options.idleDeadline, m_options.requestDeadline, m_options.maxConnections * 9 / 10 });
     m_daemon = MHD_start_daemon(MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr,
         &ServerCallbacks::onRequest, this, MHD_OPTION_LISTEN_SOCKET, m_listenFd, MHD_OPTION_CONNECTION_LIMIT,
-        unsigned(m_options.maxConnections),
+        unsigned(m_options.maxConnections), MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
         // A backstop for answers a client does not read; requests have their own deadline.
         MHD_OPTION_CONNECTION_TIMEOUT, 30u, MHD_OPTION_NOTIFY_CONNECTION, &ServerCallbacks::onConnection,
         this, MHD_OPTION_URI_LOG_CALLBACK, &ServerCallbacks::onRequestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
@@ -290,17 +313,23 @@ void Server::stop()
 }
 
 std::optional<Reply> Server::checkHead(
-    MHD_Connection* connection, const char* method, const char* route) const
+    MHD_Connection* connection, const char* method, const char* route, std::size_t targetBytes) const
 {
+    if (targetBytes > kMaxTargetBytes)
+        return Envelope::failure(414, QStringLiteral("The request's address is too long."));
+    if (headerBytes(connection) > kMaxHeaderBytes)
+        return Envelope::failure(431, QStringLiteral("The request's header fields are too large."));
     if (auto refusal = m_guard->checkHost(header(connection, "Host")))
         return refusal;
     if (auto refusal
         = m_guard->checkCaller(header(connection, "Origin"), header(connection, "Sec-Fetch-Site")))
         return refusal;
-    const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
+    // Two lengths join into one that is not a number, and are refused.
+    const std::string length = allValues(connection, "Content-Length");
+    const bool hasLength = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
     const bool post = std::strcmp(method, "POST") == 0;
     if (auto refusal = RequestGuard::checkBodyFraming(post,
-            length ? std::optional<std::string_view>(length) : std::nullopt,
+            hasLength ? std::optional<std::string_view>(length) : std::nullopt,
             MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Transfer-Encoding") != nullptr,
             allValues(connection, "Content-Encoding"), kMaxBodyBytes))
         return refusal;

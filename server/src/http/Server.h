@@ -53,7 +53,8 @@ private:
     friend struct ServerCallbacks;
     struct Request;
 
-    std::optional<Reply> checkHead(MHD_Connection* connection, const char* method, const char* route) const;
+    std::optional<Reply> checkHead(
+        MHD_Connection* connection, const char* method, const char* route, std::size_t targetBytes) const;
     int dispatch(MHD_Connection* connection, Request& request, const char* url);
     int answer(MHD_Connection* connection, const Request& request, const Reply& reply);
 

@@ -66,6 +66,9 @@ ServerOptions::Parsed ServerOptions::parse(const QStringList& arguments)
         QStringLiteral("WordNet database folder (default %1).").arg(o.wordNetDir), QStringLiteral("dir"));
     const QCommandLineOption dictd(QStringLiteral("dictd-dir"),
         QStringLiteral("Folder of dictd dictionaries (default %1).").arg(o.dictdDir), QStringLiteral("dir"));
+    const QCommandLineOption ding(QStringLiteral("ding-file"),
+        QStringLiteral("Ding German-English dictionary; empty for none (default %1).").arg(o.dingFile),
+        QStringLiteral("file"));
     const QCommandLineOption translateUrl(QStringLiteral("translate-url"),
         QStringLiteral("Address of a LibreTranslate-compatible service for sentences (default: none)."),
         QStringLiteral("url"));
@@ -88,8 +91,8 @@ ServerOptions::Parsed ServerOptions::parse(const QStringList& arguments)
         QStringLiteral("count"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
         QStringLiteral("Log one line per request (method, path, status; never bodies or keys)."));
-    parser.addOptions({ help, version, hostOption, portOption, wordNet, dictd, translateUrl, translateKeyFile,
-        geminiUrl, geminiModel, audioHost, audioMax, threads, verbose });
+    parser.addOptions({ help, version, hostOption, portOption, wordNet, dictd, ding, translateUrl,
+        translateKeyFile, geminiUrl, geminiModel, audioHost, audioMax, threads, verbose });
 
     auto fail = [&](const QString& message) {
         parsed.outcome = Outcome::Error;
@@ -147,6 +150,8 @@ ServerOptions::Parsed ServerOptions::parse(const QStringList& arguments)
         o.wordNetDir = parser.value(wordNet);
     if (parser.isSet(dictd))
         o.dictdDir = parser.value(dictd);
+    if (parser.isSet(ding))
+        o.dingFile = parser.value(ding);
     if (parser.isSet(translateUrl)) {
         o.translateUrl = parser.value(translateUrl);
         if (!HttpUrl::parse(o.translateUrl))

@@ -15,6 +15,7 @@ struct ServerOptions {
     int port = 0;
     QString wordNetDir = QStringLiteral("/usr/share/wordnet");
     QString dictdDir = QStringLiteral("/usr/share/dictd");
+    QString dingFile = QStringLiteral("/usr/share/trans/de-en");
     QString translateUrl;
     std::string translateKey;
     QString geminiUrl = QStringLiteral("https://generativelanguage.googleapis.com");

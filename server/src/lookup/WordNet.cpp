@@ -150,6 +150,19 @@ bool WordNet::has(std::string_view lemma, PartOfSpeech pos) const
     return !lemma.empty() && !SortedLines::find(m_index[int(pos)].bytes(), lemma, ' ').empty();
 }
 
+std::optional<WordNet::PartOfSpeech> WordNet::commonPartOfSpeech(const QString& word) const
+{
+    const std::string lemma = normalise(word);
+    std::array<int, 4> counts {};
+    for (PartOfSpeech pos : kPartsOfSpeech)
+        counts[int(pos)] = occurrences(lemma, pos);
+    std::array<int, 4> sorted = counts;
+    std::sort(sorted.begin(), sorted.end(), std::greater<>());
+    if (sorted[0] == 0 || sorted[0] < 2 * sorted[1])
+        return std::nullopt;
+    return PartOfSpeech(std::find(counts.begin(), counts.end(), sorted[0]) - counts.begin());
+}
+
 int WordNet::occurrences(std::string_view lemma, std::optional<PartOfSpeech> pos) const
 {
     // "run%2:38:00:: 1 268": sense key (lemma%type:...), sense number, count.

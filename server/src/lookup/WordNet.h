@@ -42,6 +42,10 @@ public:
     std::optional<std::string> headword(const QString& word) const;
     bool contains(const QString& word) const { return headword(word).has_value(); }
 
+    // The part of speech a word is used in at least twice as often as in any
+    // other, by the tagged corpus; nullopt when none stands out.
+    std::optional<PartOfSpeech> commonPartOfSpeech(const QString& word) const;
+
     static QString partOfSpeechName(PartOfSpeech pos);
     // Lower case, trimmed, inner spaces as underscores, typographic apostrophes plain.
     static std::string normalise(const QString& word);

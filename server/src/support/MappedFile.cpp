@@ -60,3 +60,10 @@ MappedFile MappedFile::fromString(std::string bytes)
     file.m_owner = std::move(owned);
     return file;
 }
+
+MappedFile MappedFile::withoutPrefix(std::size_t length) const
+{
+    MappedFile file = *this;
+    file.m_bytes = m_bytes.substr(std::min(length, m_bytes.size()));
+    return file;
+}

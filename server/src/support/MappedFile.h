@@ -17,6 +17,8 @@ public:
     static MappedFile fromString(std::string bytes);
 
     std::string_view bytes() const { return m_bytes; }
+    // The same bytes without their first `length`.
+    MappedFile withoutPrefix(std::size_t length) const;
     // Changes when the file is replaced or rewritten: device, inode, size and
     // modification time. Empty for bytes that came from a string.
     const QString& identity() const { return m_identity; }
