@@ -192,7 +192,12 @@ int main(int argc, char** argv)
             last = configureAt;
         mapped.push_back(mapAt);
         laidOut.push_back(last);
-        click(5, 1000); // outside: the popup closes
+        // Escape closes the popup and leaves xterm the active window; a click
+        // on the desktop would take the focus away, and the next press would
+        // rightly ignore xterm's now stale selection.
+        key(XK_Escape, true);
+        key(XK_Escape, false);
+        XFlush(g_display);
         double unmapAt = 0;
         waitFor(UnmapNotify, popup, 2000, clock, &unmapAt);
         QThread::msleep(100);
