@@ -226,8 +226,13 @@ protected:
                 menu = before.contains(window) ? menu : window;
             return !menu.isEmpty();
         };
-        xdotool({ "mousemove", "--window", trayIcon(), "8", "8", "click", "1" });
-        ASSERT_TRUE(QTest::qWaitFor(opened, 3000)) << "no menu";
+        // On a loaded machine the first click on the docked icon is now and
+        // then lost (cause not found; a user would click again): again, twice.
+        for (int attempt = 0; attempt < 3 && menu.isEmpty(); ++attempt) {
+            xdotool({ "mousemove", "--window", trayIcon(), "8", "8", "click", "1" });
+            (void)QTest::qWaitFor(opened, 2000);
+        }
+        ASSERT_FALSE(menu.isEmpty()) << "no menu";
         for (int i = 0; i <= index; ++i)
             xdotool({ "key", "Down" });
         xdotool({ "key", "Return" });
