@@ -27,7 +27,11 @@ int connectTo(int port)
     address.sin_family = AF_INET;
     address.sin_port = htons(uint16_t(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    // A refused connection would otherwise keep its descriptor for the whole probe.
+    ::close(fd);
+    return -1;
 }
 
 } // namespace
