@@ -51,8 +51,6 @@ public:
     // build has an update feed). Set by hand in the settings file.
     bool automaticallyChecksForUpdates() const;
 
-    QString filePath() const { return m_defaults.fileName(); }
-
 private:
     static std::optional<Hotkey> legacyHotkey(const std::optional<QString>& id);
     QString string(const char* key, const QString& fallback) const;
