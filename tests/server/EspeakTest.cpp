@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <thread>
 #include <vector>
 
@@ -44,4 +45,20 @@ TEST(Espeak, GivesEveryConcurrentCallerItsOwnAccent)
     for (std::thread& caller : callers)
         caller.join();
     EXPECT_EQ(wrong, 0);
+}
+
+// Each change of voice must not leave espeak's copy of the voice behind.
+TEST(Espeak, ChangesVoiceWithoutKeepingMemory)
+{
+    Espeak* espeak = Espeak::instance();
+    ASSERT_TRUE(espeak);
+    const auto changeVoices = [espeak](int times) {
+        for (int i = 0; i < times; ++i)
+            espeak->ipa(QStringLiteral("dance"), Espeak::Accent(i % 2));
+    };
+    changeVoices(100);
+    const std::size_t before = mallinfo2().uordblks;
+    changeVoices(2000);
+    // A leaked copy per change would be 2.6 MB.
+    EXPECT_LT(mallinfo2().uordblks, before + 512 * 1024);
 }
