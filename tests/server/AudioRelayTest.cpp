@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <future>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -92,7 +93,7 @@ TEST(AudioRelay, FollowsRedirectsUpToTheLimitAndChecksEveryHop)
         else
             res.set_content(std::string("OggS\0\x02", 6), "audio/ogg; codecs=vorbis");
     });
-    const AudioRelay relay(ownOrigin(upstream.port(), { "127.0.0.2", "localhost", "169.254.169.254" }));
+    const AudioRelay relay(ownOrigin(upstream.port(), { "127.0.0.2", "169.254.169.254" }));
     const Reply atLimit = fetch(relay, upstream.port(), "/pronunciation/3");
     ASSERT_EQ(atLimit.status, 200) << error(atLimit).toStdString();
     EXPECT_EQ(atLimit.contentType, "audio/ogg; codecs=vorbis");
@@ -102,8 +103,7 @@ TEST(AudioRelay, FollowsRedirectsUpToTheLimitAndChecksEveryHop)
 
     // Listed as audio hosts, so only their addresses can refuse them.
     for (const std::string& target : { "http://127.0.0.2:" + std::to_string(probe.port()) + "/a.wav",
-             "http://localhost:" + std::to_string(probe.port()) + "/a.wav",
-             std::string("http://169.254.169.254/latest/meta-data/"), std::string("file:///etc/passwd") }) {
+             std::string("http://169.254.169.254/") }) {
         outward = target;
         const Reply reply = fetch(relay, upstream.port(), "/pronunciation/out");
         EXPECT_EQ(reply.status, 403) << target;
@@ -157,19 +157,21 @@ TEST(AudioRelay, SaysWhatWentWrongUpstream)
     });
     AudioRelay::Config config = ownOrigin(upstream.port());
     config.timeout = std::chrono::milliseconds(400);
-    ResettingServer resetting;
-    const std::tuple<int, const char*, int, const char*> cases[] = {
-        { upstream.port(), "/pronunciation/slow", 504, "The recording did not arrive in time." },
-        { resetting.port(), "/pronunciation/x", 502,
-            "The connection to 127.0.0.1 broke off before the recording arrived." },
+    const std::tuple<const char*, int, const char*> cases[] = {
+        { "/pronunciation/slow", 504, "The recording did not arrive in time." },
         // A page relayed here would run under this server's origin.
-        { upstream.port(), "/pronunciation/page", 502, "The address does not hold a recording." },
-        { upstream.port(), "/pronunciation/gone", 502, "The recording's server answered HTTP 404." },
+        { "/pronunciation/page", 502, "The address does not hold a recording." },
+        { "/pronunciation/gone", 502, "The recording's server answered HTTP 404." },
     };
-    for (const auto& [port, path, status, message] : cases) {
-        config.ownPort = port;
-        const Reply reply = fetch(AudioRelay(config), port, path);
+    for (const auto& [path, status, message] : cases) {
+        const Reply reply = fetch(AudioRelay(config), upstream.port(), path);
         EXPECT_EQ(reply.status, status) << path;
         EXPECT_EQ(error(reply), message) << path;
     }
+    ConnectionProbe resetting("127.0.0.1");
+    config.ownPort = resetting.port();
+    auto reset = std::async(
+        std::launch::async, [&] { return fetch(AudioRelay(config), resetting.port(), "/pronunciation/x"); });
+    resetting.resetNext();
+    EXPECT_EQ(error(reset.get()), "The connection to 127.0.0.1 broke off before the recording arrived.");
 }

@@ -19,11 +19,7 @@ std::string summary(const std::vector<ParsedEntry>& entries, const char* word = 
 
 TEST(EntryParser, KeepsTranslationsAndDropsEverythingElse)
 {
-    struct Case {
-        F format;
-        const char* text;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<F, const char*, const char*> cases[] = {
         { F::FreeDict, "dog /dɔg/\nсобака\n", "собака" },
         { F::FreeDict, "run /rʌn/\n1. atropellar\n2. arranque\n3. funcionar\n4. correr\n5. huir\n",
             "atropellar; arranque; funcionar; correr" },
@@ -68,8 +64,8 @@ TEST(EntryParser, KeepsTranslationsAndDropsEverythingElse)
             "левый" },
         { F::Mueller, "riots\n   см. riot\n", "" },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(summary({ EntryParser::parse(c.text, c.format) }), c.expected) << c.text;
+    for (const auto& [format, text, expected] : cases)
+        EXPECT_EQ(summary({ EntryParser::parse(text, format) }), expected) << text;
 }
 
 TEST(SenseRanking, PutsTheCommonMeaningFirst)

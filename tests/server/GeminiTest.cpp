@@ -68,12 +68,9 @@ TEST(GeminiClient, SendsTheKeyOnlyInItsHeaderAndThePromptAsSystemInstruction)
 
 TEST(GeminiClient, ExplainsEveryFailureWithoutTheKey)
 {
-    struct Case {
-        int status;
-        std::string body;
-        int expectedStatus;
-        const char* message;
-    } cases[] = {
+    // Gemini's status (0: no answer in time) and body; this server's status and message.
+    using Case = std::tuple<int, std::string, int, const char*>;
+    const Case cases[] = {
         { 400, R"({"error":{"message":"API key not valid.","details":[{"reason":"API_KEY_INVALID"}]}})", 401,
             "Gemini did not accept the API key. Check the key in Settings → Refining." },
         { 403, R"({"error":{"code":403,"message":"Permission denied"}})", 401,
@@ -90,12 +87,13 @@ TEST(GeminiClient, ExplainsEveryFailureWithoutTheKey)
     };
     const Case* current = nullptr;
     FakeHttpServer gemini([&current](const httplib::Request&, httplib::Response& res) {
-        if (current->status == 0) {
+        const auto& [status, body, ours, message] = *current;
+        if (status == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             return;
         }
-        res.status = current->status;
-        res.set_content(current->body, "application/json");
+        res.status = status;
+        res.set_content(body, "application/json");
     });
     GeminiClient::Config config;
     config.baseUrl = QString::fromStdString(gemini.origin());
@@ -103,9 +101,10 @@ TEST(GeminiClient, ExplainsEveryFailureWithoutTheKey)
     config.maxAnswerBytes = 2000;
     for (const Case& c : cases) {
         current = &c;
+        const auto& [status, body, ours, message] = c;
         const Reply reply = GeminiClient(config).refine("draft", {}, QString::fromStdString(kKey));
-        EXPECT_EQ(reply.status, c.expectedStatus) << c.message;
-        EXPECT_EQ(parse(reply.body).value("error").toString().toStdString(), c.message);
+        EXPECT_EQ(reply.status, ours) << message;
+        EXPECT_EQ(parse(reply.body).value("error").toString().toStdString(), message);
         EXPECT_FALSE(reply.body.contains(kKey.c_str()));
     }
 

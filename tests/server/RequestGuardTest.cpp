@@ -54,13 +54,8 @@ TEST(RequestGuard, ReadsOnlyJsonBodiesOfADeclaredLengthWithinTheCap)
     for (const char* type : { "application/x-www-form-urlencoded", "text/plain", "", "application/jsonp" })
         EXPECT_EQ(statusOf(RequestGuard::checkJsonBody(type)), 415) << type;
 
-    struct Case {
-        bool needsBody;
-        std::optional<std::string_view> length;
-        bool transferEncoding;
-        const char* contentEncoding;
-        int status;
-    } cases[] = {
+    // Needs a body, Content-Length, chunked, Content-Encoding, the answer.
+    const std::tuple<bool, std::optional<std::string_view>, bool, const char*, int> cases[] = {
         { true, "65536", false, "", 0 },
         { true, "65537", false, "", 413 },
         { true, "99999999999999999999999", false, "", 413 },
@@ -74,49 +69,41 @@ TEST(RequestGuard, ReadsOnlyJsonBodiesOfADeclaredLengthWithinTheCap)
         { true, "10", false, "identity, gzip", 415 },
         { true, "10", false, "br", 415 },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(statusOf(RequestGuard::checkBodyFraming(
-                      c.needsBody, c.length, c.transferEncoding, c.contentEncoding, 64 * 1024)),
-            c.status)
-            << (c.length ? *c.length : "no length") << " " << c.contentEncoding;
+    for (const auto& [needsBody, length, chunked, encoding, status] : cases)
+        EXPECT_EQ(
+            statusOf(RequestGuard::checkBodyFraming(needsBody, length, chunked, encoding, 64 * 1024)), status)
+            << (length ? *length : "no length") << " " << encoding;
 }
 
 TEST(Routes, ValidatesJsonBodies)
 {
     const QStringList required { QStringLiteral("text"), QStringLiteral("target") };
     const QStringList optional { QStringLiteral("prompt") };
-    struct Case {
-        const char* body;
-        const char* error; // nullptr: accepted
-    } cases[] = {
+    // A body, and the start of its refusal (none: accepted).
+    const std::pair<const char*, const char*> cases[] = {
         { R"({"text":"dog","target":"ru","prompt":null,"extra":5})", nullptr },
         { R"({"text":"dog","target":null})", "The request needs “target”." },
         { R"({"text":"a","target":"ru","prompt":7})", "“prompt” must be a string." },
         { R"({"text":"dog",)", "The request body is not valid JSON" },
     };
-    for (const Case& c : cases) {
-        const auto parsed = Routes::parseObject(QByteArray(c.body), required, optional);
-        if (!c.error) {
-            EXPECT_TRUE(std::holds_alternative<QJsonObject>(parsed)) << c.body;
+    for (const auto& [body, error] : cases) {
+        const auto parsed = Routes::parseObject(QByteArray(body), required, optional);
+        ASSERT_EQ(std::holds_alternative<Reply>(parsed), error != nullptr) << body;
+        if (!error)
             continue;
-        }
-        ASSERT_TRUE(std::holds_alternative<Reply>(parsed)) << c.body;
         const Reply& reply = std::get<Reply>(parsed);
-        EXPECT_EQ(reply.status, 400) << c.body;
+        EXPECT_EQ(reply.status, 400) << body;
         EXPECT_EQ(json(reply).keys(), (QStringList { "error", "success" }));
-        EXPECT_TRUE(json(reply).value("error").toString().startsWith(QString::fromUtf8(c.error)))
-            << c.body << " → " << json(reply).value("error").toString().toStdString();
+        EXPECT_TRUE(json(reply).value("error").toString().startsWith(QString::fromUtf8(error)))
+            << body << " → " << json(reply).value("error").toString().toStdString();
     }
 }
 
 TEST(ByteRange, ServesOneRangeAndIgnoresWhatItCannotServe)
 {
     using Kind = ByteRange::Kind;
-    struct Case {
-        const char* header;
-        Kind kind;
-        std::size_t first, last;
-    } cases[] = {
+    // A header, and the range it selects of 1,000 bytes.
+    const std::tuple<const char*, Kind, std::size_t, std::size_t> cases[] = {
         { "bytes=0-99", Kind::Partial, 0, 99 },
         { "bytes=100-", Kind::Partial, 100, 999 },
         { "bytes=-100", Kind::Partial, 900, 999 },
@@ -134,12 +121,11 @@ TEST(ByteRange, ServesOneRangeAndIgnoresWhatItCannotServe)
         { "bytes=", Kind::Whole, 0, 0 },
         { "", Kind::Whole, 0, 0 },
     };
-    for (const Case& c : cases) {
-        const ByteRange range = ByteRange::select(c.header, 1000);
-        EXPECT_EQ(range.kind, c.kind) << c.header;
-        if (c.kind == Kind::Partial) {
-            EXPECT_EQ(range.first, c.first) << c.header;
-            EXPECT_EQ(range.last, c.last) << c.header;
+    for (const auto& [header, kind, first, last] : cases) {
+        const ByteRange range = ByteRange::select(header, 1000);
+        EXPECT_EQ(range.kind, kind) << header;
+        if (kind == Kind::Partial) {
+            EXPECT_EQ(std::pair(range.first, range.last), std::pair(first, last)) << header;
         }
     }
 }

@@ -141,30 +141,18 @@ int ConnectionProbe::connections()
     return m_count;
 }
 
-ResettingServer::ResettingServer()
-    : m_fd(listenOn("127.0.0.1", &m_port))
-    , m_thread([this] {
-        while (!m_stop) {
-            pollfd ready { m_fd, POLLIN, 0 };
-            if (::poll(&ready, 1, 50) != 1)
-                continue;
-            const int client = ::accept(m_fd, nullptr, nullptr);
-            char buffer[4096];
-            (void)::recv(client, buffer, sizeof buffer, 0);
-            // Closing with a zero linger time sends a reset, not an orderly end.
-            const linger reset { 1, 0 };
-            ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-            ::close(client);
-        }
-    })
+void ConnectionProbe::resetNext()
 {
-}
-
-ResettingServer::~ResettingServer()
-{
-    m_stop = true;
-    m_thread.join();
-    ::close(m_fd);
+    pollfd ready { m_fd, POLLIN, 0 };
+    if (::poll(&ready, 1, 5000) != 1)
+        return;
+    const int client = ::accept(m_fd, nullptr, nullptr);
+    char buffer[4096];
+    (void)::recv(client, buffer, sizeof buffer, 0);
+    // Closing with a zero linger time sends a reset, not an orderly end.
+    const linger reset { 1, 0 };
+    ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    ::close(client);
 }
 
 int connectTo(int port)

@@ -7,7 +7,6 @@
 
 #include <httplib.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -58,20 +57,6 @@ private:
     std::vector<Received> m_received;
 };
 
-// A loopback server that resets every connection once the request arrives.
-class ResettingServer {
-public:
-    ResettingServer();
-    ~ResettingServer();
-    int port() const { return m_port; }
-
-private:
-    int m_port = -1;
-    int m_fd = -1;
-    std::atomic<bool> m_stop { false };
-    std::thread m_thread;
-};
-
 // A blocking TCP connection to 127.0.0.1:port, or -1.
 int connectTo(int port);
 
@@ -85,6 +70,9 @@ public:
     bool listening() const { return m_fd >= 0; }
     // Connections completed so far (accepted and closed).
     int connections();
+    // Waits up to five seconds for a connection, reads its request and
+    // resets the connection rather than answering.
+    void resetNext();
 
 private:
     int m_port = -1;

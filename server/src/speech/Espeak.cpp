@@ -4,12 +4,13 @@
 #include <QtEndian>
 #include <cstring>
 #include <espeak-ng/speak_lib.h>
+#include <thread>
 #include <vector>
 
 namespace {
 
 // espeak-ng hands synthesised samples to one global callback. Synthesis runs
-// under the engine's lock, so this names the buffer of the call in progress.
+// on the engine's thread only, so this names the buffer of the call in progress.
 std::vector<short>* g_samples = nullptr;
 
 int collectSamples(short* samples, int count, espeak_EVENT*)
@@ -67,6 +68,7 @@ Espeak* Espeak::instance(QString* error)
         espeak_SetSynthCallback(collectSamples);
         auto* created = new Espeak; // lives for the process: espeak-ng cannot be restarted
         created->m_sampleRate = rate;
+        std::thread([created] { created->serve(); }).detach();
         return created;
     }();
     if (!engine && error)
@@ -83,10 +85,44 @@ std::optional<Espeak::Accent> Espeak::accentFromCode(const QString& code)
     return std::nullopt;
 }
 
+bool Espeak::run(Accent accent, const std::function<void()>& work)
+{
+    Call call;
+    call.work = &work;
+    std::unique_lock lock(m_mutex);
+    m_waiting[int(accent)].push_back(&call);
+    m_queued.notify_one();
+    call.finished.wait(lock, [&call] { return call.done; });
+    return call.voiceSelected;
+}
+
+void Espeak::serve()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_queued.wait(lock, [this] { return !m_waiting[0].empty() || !m_waiting[1].empty(); });
+        int accent = m_voice ? int(*m_voice) : 0;
+        const int other = 1 - accent;
+        if (m_waiting[accent].empty() || (m_callsForVoice >= kMaxCallsPerVoice && !m_waiting[other].empty()))
+            accent = other;
+        Call* call = m_waiting[accent].front();
+        m_waiting[accent].pop_front();
+        lock.unlock();
+        call->voiceSelected = selectVoice(Accent(accent));
+        if (call->voiceSelected)
+            (*call->work)();
+        lock.lock();
+        call->done = true;
+        call->finished.notify_one();
+    }
+}
+
 bool Espeak::selectVoice(Accent accent)
 {
-    if (m_voice == accent)
+    if (m_voice == accent) {
+        ++m_callsForVoice;
         return true;
+    }
     // Selecting by language works where selecting "en-gb" by name does not.
     // The British voice is the RP one: espeak's default British voice has the
     // northern short BATH vowel ("dance" /dˈans/), dictionaries give /ɑː/.
@@ -95,26 +131,37 @@ bool Espeak::selectVoice(Accent accent)
     voice.languages = accent == Accent::British ? "en-gb-x-rp" : "en-us";
     if (espeak_SetVoiceByProperties(&voice) != EE_OK)
         return false;
+    // espeak queues a copy of the new voice that only synthesis frees;
+    // transcribing alone would leak it (1.3 KB per change). Synthesising
+    // nothing frees it.
+    espeak_Synth("", 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     m_voice = accent;
+    m_callsForVoice = 1;
     return true;
 }
 
 std::optional<QString> Espeak::ipa(const QString& text, Accent accent)
 {
     const QByteArray utf8 = text.toUtf8();
-    std::lock_guard lock(m_mutex);
-    if (!selectVoice(accent))
+    // Filled on the engine's thread; what is kept is made here.
+    std::vector<std::string> clauses;
+    const std::function<void()> transcribe = [&] {
+        const void* position = utf8.constData();
+        // One call per clause; the position is null after the last.
+        while (position) {
+            const char* clause = espeak_TextToPhonemes(&position, espeakCHARS_UTF8, espeakPHONEMES_IPA);
+            if (!clause)
+                break;
+            clauses.emplace_back(clause);
+        }
+    };
+    if (!run(accent, transcribe))
         return std::nullopt;
     QString out;
-    const void* position = utf8.constData();
-    // One call per clause; the position is null after the last.
-    while (position) {
-        const char* phonemes = espeak_TextToPhonemes(&position, espeakCHARS_UTF8, espeakPHONEMES_IPA);
-        if (!phonemes)
-            break;
+    for (const std::string& clause : clauses) {
         if (!out.isEmpty())
             out += u' ';
-        out += QString::fromUtf8(phonemes).trimmed();
+        out += QString::fromStdString(clause).trimmed();
     }
     out = out.trimmed();
     if (out.isEmpty())
@@ -126,14 +173,14 @@ std::optional<QByteArray> Espeak::wav(const QString& text, Accent accent)
 {
     const QByteArray utf8 = text.toUtf8();
     std::vector<short> samples;
-    std::lock_guard lock(m_mutex);
-    if (!selectVoice(accent))
-        return std::nullopt;
-    g_samples = &samples;
-    const espeak_ERROR result = espeak_Synth(utf8.constData(), std::size_t(utf8.size()) + 1, 0, POS_CHARACTER,
-        0, espeakCHARS_UTF8, nullptr, nullptr);
-    g_samples = nullptr;
-    if (result != EE_OK || samples.empty())
+    espeak_ERROR result = EE_INTERNAL_ERROR;
+    const std::function<void()> speak = [&] {
+        g_samples = &samples;
+        result = espeak_Synth(utf8.constData(), std::size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+            espeakCHARS_UTF8, nullptr, nullptr);
+        g_samples = nullptr;
+    };
+    if (!run(accent, speak) || result != EE_OK || samples.empty())
         return std::nullopt;
     return wavFile(samples, m_sampleRate);
 }
