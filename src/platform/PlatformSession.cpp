@@ -10,6 +10,7 @@
 #include "KeystrokeSender.h"
 #include "NotificationCenter.h"
 #include "PasteHintSender.h"
+#include "PointerLocator.h"
 #include "SelectionReader.h"
 #include "TranslucencySupport.h"
 #include "X11Connection.h"
@@ -35,9 +36,10 @@ PlatformSession::PlatformSession()
     , m_pointerWatch(GlobalPointerWatch::createForSession(m_x11.get()))
     , m_escapeGrab(EscapeGrab::createForSession(m_x11.get()))
     , m_translucency(TranslucencySupport::createForSession(m_x11.get()))
-    , m_permission(AccessibilityPermission::createForSession(m_x11.get()))
+    , m_permission(AccessibilityPermission::createForSession(m_x11.get(), m_displaySession.isWayland()))
     , m_beeper(Beeper::createForSession(m_x11.get()))
     , m_notifications(std::make_unique<NotificationCenter>())
+    , m_pointer(PointerLocator::createForSession(m_x11.get(), m_displaySession.isWayland()))
 {
 }
 
@@ -58,5 +60,5 @@ std::unique_ptr<KeystrokeSender> PlatformSession::createKeystrokeSender() const
 
 std::unique_ptr<HotkeyRegistrar> PlatformSession::createHotkeyRegistrar() const
 {
-    return HotkeyRegistrar::createForSession(m_x11.get());
+    return HotkeyRegistrar::createForSession(m_x11.get(), m_displaySession);
 }

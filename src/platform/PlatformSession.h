@@ -14,6 +14,7 @@ class GlobalPointerWatch;
 class HotkeyRegistrar;
 class KeystrokeSender;
 class NotificationCenter;
+class PointerLocator;
 class SelectionReader;
 class TranslucencySupport;
 class WaylandConnection;
@@ -45,6 +46,7 @@ public:
     AccessibilityPermission& permission() const { return *m_permission; }
     Beeper& beeper() const { return *m_beeper; }
     NotificationCenter& notifications() const { return *m_notifications; }
+    PointerLocator& pointer() const { return *m_pointer; }
 
     // A registrar of its own for each holder of shortcuts, on the shared
     // connection, so that no holder sees another's presses.
@@ -67,4 +69,5 @@ private:
     std::unique_ptr<AccessibilityPermission> m_permission;
     std::unique_ptr<Beeper> m_beeper;
     std::unique_ptr<NotificationCenter> m_notifications;
+    std::unique_ptr<PointerLocator> m_pointer;
 };
