@@ -175,15 +175,17 @@ quint16 freePort()
 }
 
 // The real program as an X11 client of the compositor's XWayland, with the
-// real server: what a shortcut bound to `sorvantel --translate` does.
+// real server: what a shortcut bound to `sorvantel --translate` does, or on
+// KWin the translate shortcut itself.
 struct ProgramCase {
     const char* compositor;
     bool readsHighlight; // otherwise the highlight is not reachable and quick translate opens
+    bool pressesShortcut = false; // Alt+T through KDE's shortcut service instead of the verb
 };
 
 class WaylandProgram : public ::testing::TestWithParam<ProgramCase> { };
 
-TEST_P(WaylandProgram, translateVerbReadsTheHighlightOrOpensQuickTranslate)
+TEST_P(WaylandProgram, translateReadsTheHighlightOrOpensQuickTranslate)
 {
     NestedCompositor compositor(GetParam().compositor);
     if (!compositor.started())
@@ -231,7 +233,10 @@ TEST_P(WaylandProgram, translateVerbReadsTheHighlightOrOpensQuickTranslate)
 
     auto lineEdit = waylandLineEdit(compositor.wayland);
     highlightWord(*lineEdit);
-    ASSERT_TRUE(translate());
+    if (GetParam().pressesShortcut)
+        type({ "key", "alt+t" });
+    else
+        ASSERT_TRUE(translate());
     ASSERT_TRUE(QTest::qWaitFor(popupShown, 5000));
     QByteArray log;
     const bool lookedUp = QTest::qWaitFor(
@@ -251,7 +256,7 @@ TEST_P(WaylandProgram, translateVerbReadsTheHighlightOrOpensQuickTranslate)
 
 INSTANTIATE_TEST_SUITE_P(Compositors, WaylandProgram,
     ::testing::Values(ProgramCase { "sway", true }, ProgramCase { "weston", false },
-        ProgramCase { "mutter", true }, ProgramCase { "kwin", true }),
+        ProgramCase { "mutter", true }, ProgramCase { "kwin", true, true }),
     [](const auto& info) { return std::string(info.param.compositor); });
 
 } // namespace
