@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     PlatformSession platform;
     PopupController controller({ settings, LookupClient(server.url()), platform.clipboard(),
         platform.keystrokes(), platform.pointerWatch(), platform.escapeGrab(), platform.translucency(),
-        platform.notifications() });
+        platform.notifications(), platform.pointer() });
     SelectionCapture capture(
         { platform.selectionReader(), platform.clipboard(), platform.keystrokes(), platform.permission() });
     HotkeyManager hotkeys(platform.createHotkeyRegistrar());

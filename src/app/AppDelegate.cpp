@@ -112,6 +112,7 @@ void AppDelegate::showOnboarding()
         services.notifications = &m_platform.notifications();
         services.clipboard = &m_platform.clipboard();
         services.permission = &m_platform.permission();
+        services.shortcutGuide = m_hotkeys.desktopGuide();
         services.requestAccessibility = [self] {
             return self ? self->m_capture.requestAccessibility()
                         : AccessibilityRequestResult::couldNotOpenSettings;

@@ -40,6 +40,10 @@ public:
         return m_registrar->keyCodeForNativeKey(nativeScanCode);
     }
 
+    // On a Wayland session, what the desktop's own settings have to do with
+    // the shortcuts (the registrar's); null on X11.
+    const DesktopShortcutGuide* desktopGuide() const { return m_registrar->desktopGuide(); }
+
 private:
     void installHandlerIfNeeded();
     void handlePress(uint32_t id);

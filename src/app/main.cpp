@@ -149,6 +149,7 @@ int main(int argc, char** argv)
             platform.escapeGrab(),
             platform.translucency(),
             platform.notifications(),
+            platform.pointer(),
         }),
         std::make_unique<Updater>(feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
     });

@@ -14,6 +14,7 @@
 #include "PopupController.h"
 #include "ProgressDots.h"
 #include "Relauncher.h"
+#include "ShortcutGuideView.h"
 #include "Symbols.h"
 #include "TutorialRow.h"
 #include "TutorialSample.h"
@@ -209,10 +210,16 @@ QWidget* OnboardingView::buildAccessibilityPage()
 {
     auto* page = new QWidget(this);
     auto* column = pageColumn(page, 12);
+    // A Wayland session has no permission to grant: the step says what the
+    // desktop offers instead, and never holds the user back.
+    const DesktopShortcutGuide* guide = m_services.shortcutGuide;
     column->addWidget(new PageHeader(QStringLiteral("accessibility"), QStringLiteral("Enable Sorvantel"),
-        QStringLiteral(
-            "Sorvantel needs this permission to read the text you select. On Linux, an X11 desktop "
-            "session grants it."),
+        guide
+            ? QStringLiteral(
+                "On a Wayland desktop there is nothing to grant: Sorvantel reads the selected text "
+                "where the desktop allows it.")
+            : QStringLiteral("Sorvantel needs this permission to read the text you select. On Linux, an X11 "
+                             "desktop session grants it."),
         page));
 
     auto* card = new CardFrame(page);
@@ -238,6 +245,8 @@ QWidget* OnboardingView::buildAccessibilityPage()
     connect(m_allow, &QPushButton::clicked, this, &OnboardingView::allow);
     row->addWidget(m_allow, 0, Qt::AlignVCenter);
     column->addWidget(card);
+    if (guide)
+        column->addWidget(new ShortcutGuideView(*guide, page));
 
     m_settingsError
         = label(QStringLiteral("Log in to an X11 session (pick one on the login screen), then start "

@@ -11,6 +11,7 @@
 #include <memory>
 
 class AppSettings;
+struct DesktopShortcutGuide;
 class Clipboard;
 class NotificationCenter;
 class ProgressDots;
@@ -53,6 +54,9 @@ public:
         KeyStore keyStore; // GeminiKeyManager, each save read back
         std::unique_ptr<Relauncher> relauncher; // Relauncher::createForProcess()
         std::function<void()> quit; // QCoreApplication::quit
+        // On a Wayland session, what the desktop's settings have to do with
+        // the shortcuts; shown on the permission step. Null on X11.
+        const DesktopShortcutGuide* shortcutGuide = nullptr;
     };
 
     static constexpr QSize fixedSize { 560, 460 };

@@ -6,16 +6,26 @@
 
 namespace {
 
-class UnavailableAccessibilityPermission final : public AccessibilityPermission {
+class FixedAccessibilityPermission final : public AccessibilityPermission {
 public:
-    bool isTrusted() const override { return false; }
+    explicit FixedAccessibilityPermission(bool trusted)
+        : m_trusted(trusted)
+    {
+    }
+    bool isTrusted() const override { return m_trusted; }
+
+private:
+    bool m_trusted;
 };
 
 } // namespace
 
-std::unique_ptr<AccessibilityPermission> AccessibilityPermission::createForSession(X11Connection* x11)
+std::unique_ptr<AccessibilityPermission> AccessibilityPermission::createForSession(
+    X11Connection* x11, bool wayland)
 {
+    if (x11 && wayland)
+        return std::make_unique<FixedAccessibilityPermission>(true);
     if (x11)
         return std::make_unique<X11AccessibilityPermission>(*x11);
-    return std::make_unique<UnavailableAccessibilityPermission>();
+    return std::make_unique<FixedAccessibilityPermission>(false);
 }

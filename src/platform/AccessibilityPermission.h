@@ -15,6 +15,10 @@ public:
 
     virtual bool isTrusted() const = 0;
 
-    // Asks the X server behind `x11`; never trusted without one (null).
-    static std::unique_ptr<AccessibilityPermission> createForSession(X11Connection* x11);
+    // Asks the X server behind `x11`; never trusted without one (null). On a
+    // Wayland session with XWayland always trusted: no setting there grants
+    // more than the session offers, and the permission step must not keep a
+    // user waiting for one; it says what works instead.
+    static std::unique_ptr<AccessibilityPermission> createForSession(
+        X11Connection* x11, bool wayland = false);
 };

@@ -6,7 +6,10 @@
 #include <memory>
 #include <optional>
 
+#include "DisplaySession.h"
+
 class X11Connection;
+struct DesktopShortcutGuide;
 
 // Registers system-wide key combinations and reports their presses.
 // Key codes are macOS-style virtual key codes and modifiers Carbon masks, as
@@ -25,6 +28,8 @@ public:
     static constexpr int32_t statusInvalidCombination = -50; // paramErr
     static constexpr int32_t statusTaken = -9878; // eventHotKeyExistsErr
     static constexpr int32_t statusUnavailable = -9870; // no system to register with
+    // The desktop assigns global shortcuts only in its own settings; see desktopGuide().
+    static constexpr int32_t statusBindInDesktopSettings = -9871;
 
     virtual ~HotkeyRegistrar() = default;
 
@@ -37,8 +42,16 @@ public:
     // current layout without modifiers (Shift+1 is the "1" key); none for a
     // key the shortcuts cannot use.
     virtual std::optional<uint32_t> keyCodeForNativeKey(unsigned int nativeScanCode) const = 0;
+    // On a Wayland session, what the desktop's own settings have to do with
+    // the shortcuts (how to bind them there, for a registrar that refuses
+    // with statusBindInDesktopSettings); null on X11.
+    virtual const DesktopShortcutGuide* desktopGuide() const { return nullptr; }
 
-    // Key grabs on `x11`; without an X server (null), one that refuses every
-    // registration.
-    static std::unique_ptr<HotkeyRegistrar> createForSession(X11Connection* x11);
+    // On an X11 session: key grabs on `x11`; without an X server (null), one
+    // that refuses every registration. On a Wayland session: KDE's shortcut
+    // service when it runs, since key grabs through XWayland never fire over
+    // a Wayland window; otherwise one that refuses and says how to bind the
+    // commands in the desktop's settings instead.
+    static std::unique_ptr<HotkeyRegistrar> createForSession(
+        X11Connection* x11, const DisplaySession& session = {});
 };

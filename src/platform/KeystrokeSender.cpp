@@ -10,6 +10,7 @@ namespace {
 
 class UnavailableKeystrokeSender final : public KeystrokeSender {
 public:
+    bool sendsCopy() const override { return false; }
     void sendCopy(SentHandler handler) override { refuse(std::move(handler)); }
     void sendPaste(SentHandler handler) override { refuse(std::move(handler)); }
 

@@ -22,6 +22,11 @@ public:
 
     virtual ~KeystrokeSender() = default;
 
+    // Whether sendCopy() can work here at all. On Wayland it never does: no
+    // sender there knows which program has the focus, so a copy keystroke
+    // could land in a terminal as typed text, and the selection is read
+    // without copying anyway.
+    virtual bool sendsCopy() const { return true; }
     // Ctrl+Insert, the copy keystroke that is harmless in a terminal.
     virtual void sendCopy(SentHandler handler) = 0;
     // Ctrl+V.

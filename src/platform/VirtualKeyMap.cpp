@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -142,4 +143,46 @@ unsigned int VirtualKeyMap::x11ModifiersFor(uint32_t carbonModifiers)
     if (carbonModifiers & 256)
         mask |= Mod4Mask;
     return mask;
+}
+
+int VirtualKeyMap::qtKeyCombinationFor(uint32_t virtualKeyCode, uint32_t carbonModifiers)
+{
+    // Qt names printable ASCII keys by their upper-case character, as X does
+    // by the lower-case one; the rest of the table by name.
+    static constexpr std::pair<unsigned long, int> kNamed[] = {
+        { XK_Return, Qt::Key_Return },
+        { XK_Tab, Qt::Key_Tab },
+        { XK_BackSpace, Qt::Key_Backspace },
+        { XK_Delete, Qt::Key_Delete },
+        { XK_Escape, Qt::Key_Escape },
+        { XK_Left, Qt::Key_Left },
+        { XK_Right, Qt::Key_Right },
+        { XK_Down, Qt::Key_Down },
+        { XK_Up, Qt::Key_Up },
+        { XK_Home, Qt::Key_Home },
+        { XK_End, Qt::Key_End },
+        { XK_Page_Up, Qt::Key_PageUp },
+        { XK_Page_Down, Qt::Key_PageDown },
+    };
+    const unsigned long keysym = keysymFor(virtualKeyCode);
+    int key = 0;
+    if (keysym >= XK_space && keysym <= XK_asciitilde)
+        key = QChar::toUpper(char32_t(keysym));
+    else if (keysym >= XK_F1 && keysym <= XK_F12)
+        key = Qt::Key_F1 + int(keysym - XK_F1);
+    for (const auto& [named, qtKey] : kNamed) {
+        if (named == keysym)
+            key = qtKey;
+    }
+    if (!key)
+        return 0;
+    if (carbonModifiers & 2048)
+        key |= Qt::ALT;
+    if (carbonModifiers & 4096)
+        key |= Qt::CTRL;
+    if (carbonModifiers & 512)
+        key |= Qt::SHIFT;
+    if (carbonModifiers & 256)
+        key |= Qt::META;
+    return key;
 }

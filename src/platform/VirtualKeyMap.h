@@ -34,4 +34,9 @@ QString characterFor(uint32_t virtualKeyCode);
 // dropped.
 unsigned int x11ModifiersFor(uint32_t carbonModifiers);
 
+// The combination as one Qt key code with its modifier bits (Qt::ALT |
+// Qt::Key_T), the form KDE's shortcut service stores; 0 when the key has no
+// Qt name here.
+int qtKeyCombinationFor(uint32_t virtualKeyCode, uint32_t carbonModifiers);
+
 } // namespace VirtualKeyMap

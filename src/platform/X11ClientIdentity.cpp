@@ -73,7 +73,7 @@ unsigned long windowProperty(Display* display, unsigned long window, const char*
 
 } // namespace
 
-unsigned long X11ClientIdentity::activeWindow(X11Connection& connection)
+unsigned long X11ClientIdentity::managedActiveWindow(X11Connection& connection)
 {
     Display* display = connection.display();
     unsigned long active = 0;
@@ -86,8 +86,14 @@ unsigned long X11ClientIdentity::activeWindow(X11Connection& connection)
         if (check && windowProperty(display, check, "_NET_SUPPORTING_WM_CHECK") == check)
             active = windowProperty(display, connection.rootWindow(), "_NET_ACTIVE_WINDOW");
     });
-    if (active)
+    return active;
+}
+
+unsigned long X11ClientIdentity::activeWindow(X11Connection& connection)
+{
+    if (const unsigned long active = managedActiveWindow(connection))
         return active;
+    Display* display = connection.display();
     Window focus = None;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);

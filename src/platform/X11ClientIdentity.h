@@ -25,5 +25,8 @@ std::optional<Client> ofWindow(X11Connection& connection, unsigned long window);
 // The window the user works in: the window manager's active window, else
 // the window with the input focus; 0 when neither is known.
 unsigned long activeWindow(X11Connection& connection);
+// The window manager's active window alone; 0 when none is named. Through
+// XWayland that is an X11 window with the focus, never a Wayland one.
+unsigned long managedActiveWindow(X11Connection& connection);
 
 } // namespace X11ClientIdentity

@@ -6,6 +6,7 @@
 #include "GlobalPointerWatch.h"
 #include "KeystrokeSender.h"
 #include "NotificationCenter.h"
+#include "PointerLocator.h"
 #include "PopupGeometry.h"
 #include "PopupText.h"
 #include "PopupView.h"
@@ -13,7 +14,6 @@
 
 #include <QAudioOutput>
 #include <QCoroTimer>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QMediaPlayer>
 #include <QScreen>
@@ -32,6 +32,7 @@ PopupController::PopupController(Services services)
     , m_keystrokes(services.keystrokes)
     , m_translucency(services.translucency)
     , m_notifications(services.notifications)
+    , m_pointer(services.pointer)
     , m_model(new PopupModel(this))
     , m_dismissMonitors(&m_panel, services.pointerWatch, services.escapeGrab)
 {
@@ -125,7 +126,7 @@ void PopupController::present(bool takeFocus)
 {
     m_view->setTranslucent(m_translucency.isAvailable());
     fit();
-    positionNearMouse();
+    placeNewPopup();
     m_panel.present(takeFocus);
     installDismissMonitors();
 }
@@ -328,12 +329,17 @@ void PopupController::fit()
     m_panel.fitToContent();
 }
 
-void PopupController::positionNearMouse()
+void PopupController::placeNewPopup()
 {
     std::vector<PopupGeometry::Screen> screens;
-    for (QScreen* screen : QGuiApplication::screens())
+    for (QScreen* screen : QGuiApplication::screens()) // the primary one first
         screens.push_back({ screen->geometry(), screen->availableGeometry() });
-    m_panel.move(PopupGeometry::positionNearPointer(QCursor::pos(), m_panel.size(), screens));
+    const PointerLocator::Reading reading = m_pointer.read();
+    const bool fresh
+        = PopupGeometry::pointerIsFresh(reading.pointer, reading.pointerIsLive, m_previousPointer);
+    m_previousPointer = reading.pointer;
+    m_panel.move(PopupGeometry::initialPosition(
+        reading.pointer, fresh, reading.focusedWindow, m_panel.size(), screens));
 }
 
 std::optional<QRect> PopupController::availableArea() const

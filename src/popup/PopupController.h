@@ -20,6 +20,7 @@ class EscapeGrab;
 class GlobalPointerWatch;
 class KeystrokeSender;
 class NotificationCenter;
+class PointerLocator;
 class PopupView;
 class TranslucencySupport;
 class QAudioOutput;
@@ -56,6 +57,8 @@ public:
         TranslucencySupport& translucency;
         // Told of every translation, quick translation and replacement.
         NotificationCenter& notifications;
+        // Where a new popup goes: the pointer, when it can be trusted.
+        PointerLocator& pointer;
     };
 
     explicit PopupController(Services services);
@@ -99,7 +102,7 @@ private:
     void dismiss();
 
     void fit();
-    void positionNearMouse();
+    void placeNewPopup();
     void clampToVisibleFrame();
     std::optional<QRect> availableArea() const;
     // Refits the panel on the next turn, then runs `then` (when given) once
@@ -115,6 +118,8 @@ private:
     KeystrokeSender& m_keystrokes;
     TranslucencySupport& m_translucency;
     NotificationCenter& m_notifications;
+    PointerLocator& m_pointer;
+    std::optional<QPoint> m_previousPointer; // as read for the previous popup
     PopupPanel m_panel;
     PopupModel* m_model;
     PopupView* m_view;

@@ -33,6 +33,30 @@ QPoint positionNearPointer(QPoint pointer, QSize size, const std::vector<Screen>
     return { x, y };
 }
 
+bool pointerIsFresh(QPoint pointer, bool live, std::optional<QPoint> previous)
+{
+    return live || (previous && *previous != pointer);
+}
+
+QPoint initialPosition(QPoint pointer, bool pointerFresh, const std::optional<QRect>& focusedWindow,
+    QSize size, const std::vector<Screen>& screens)
+{
+    const auto holding = [&](QPoint point) {
+        return std::find_if(
+            screens.begin(), screens.end(), [&](const Screen& s) { return s.geometry.contains(point); });
+    };
+    if (pointerFresh && holding(pointer) != screens.end())
+        return positionNearPointer(pointer, size, screens);
+    if (screens.empty())
+        return pointer;
+    auto screen = focusedWindow ? holding(focusedWindow->center()) : screens.end();
+    if (screen == screens.end())
+        screen = screens.begin();
+    const QRect& v = screen->available;
+    const QRect frame(QPoint(v.x() + (v.width() - size.width()) / 2, v.y() + v.height() / 4), size);
+    return clampedToAvailable(frame, v);
+}
+
 QPoint clampedToAvailable(const QRect& frame, const QRect& available)
 {
     int x = std::max(frame.x(), available.x() + screenMargin);

@@ -27,6 +27,19 @@ struct Screen {
 // raw offset position.
 QPoint positionNearPointer(QPoint pointer, QSize size, const std::vector<Screen>& screens);
 
+// Whether the pointer position the X server gave is where the pointer is:
+// when the server knows it to be current, or when it moved since the
+// previous popup (through XWayland it only moves while over X11 windows).
+bool pointerIsFresh(QPoint pointer, bool live, std::optional<QPoint> previous);
+
+// Top-left corner for a new popup of `size`: next to a fresh pointer on a
+// screen; otherwise at a fixed place that does not hunt for the pointer,
+// centred horizontally with its top a quarter of the way down the available
+// area of the screen that holds the centre of `focusedWindow`, else of the
+// first screen (the primary one). Never outside that screen's area.
+QPoint initialPosition(QPoint pointer, bool pointerFresh, const std::optional<QRect>& focusedWindow,
+    QSize size, const std::vector<Screen>& screens);
+
 // Top-left corner that keeps `frame` inside `available` with the margin; the
 // top margin wins over the bottom one when the frame is too tall.
 QPoint clampedToAvailable(const QRect& frame, const QRect& available);

@@ -200,6 +200,13 @@ void SelectionCapture::capture(Handler handler)
         handler({ Source::primary, std::move(text) });
         return;
     }
+    if (!m_services.keystrokes.sendsCopy()) {
+        // No copy can help: the clipboard is left untouched.
+        QTimer::singleShot(0, this, [handler = std::move(handler)] {
+            handler({ Source::nothing, std::nullopt });
+        });
+        return;
+    }
     copySelection(std::make_shared<Handler>(std::move(handler)));
 }
 

@@ -42,7 +42,9 @@ public:
     // unchanged, before this returns. Otherwise the focused application is
     // sent the copy keystroke and, 0.15 s after it, the copied text (trimmed;
     // possibly empty) or nothing is passed on, a later turn of the event
-    // loop; the clipboard then holds again what it held before. A capture
+    // loop; the clipboard then holds again what it held before. Where no
+    // copy keystroke can be sent (see KeystrokeSender::sendsCopy()), nothing
+    // is passed on, a later turn of the event loop. A capture
     // started while another is still copying is ignored (its result says
     // so): it would take the first one's restore for a copy.
     void capture(Handler handler);

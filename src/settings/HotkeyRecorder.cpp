@@ -62,6 +62,8 @@ QString refusal(int32_t status, const Hotkey& hotkey)
     case HotkeyRegistrar::statusInvalidCombination:
         return QStringLiteral("%1 has no key on this keyboard layout; choose another.")
             .arg(hotkey.displayLabel());
+    case HotkeyRegistrar::statusBindInDesktopSettings:
+        return QStringLiteral("This desktop takes shortcuts only in its own settings; see below.");
     case HotkeyRegistrar::statusUnavailable:
         return QStringLiteral("Shortcuts need an X11 session; this session has none.");
     default:

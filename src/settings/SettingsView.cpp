@@ -4,11 +4,13 @@
 #include "AppSettings.h"
 #include "Appearance.h"
 #include "GeminiKeySection.h"
+#include "HotkeyManager.h"
 #include "HotkeyRecorder.h"
 #include "HotkeyRecorderRow.h"
 #include "Language.h"
 #include "NotificationCenter.h"
 #include "SettingsTabButton.h"
+#include "ShortcutGuideView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,9 +126,12 @@ SettingsView::SettingsView(Services services, std::function<void()> onHotkeyChan
     body->addWidget(m_tabs[0]);
     body->addWidget(m_tabs[1]);
     body->addWidget(divider(this));
-    body->addWidget(secondaryLabel(
-        QStringLiteral("Requires an X11 session to read the selected text and to receive the shortcuts."),
-        Appearance::TextStyle::caption, this));
+    if (const DesktopShortcutGuide* guide = services.hotkeys.desktopGuide())
+        body->addWidget(new ShortcutGuideView(*guide, this));
+    else
+        body->addWidget(secondaryLabel(
+            QStringLiteral("Requires an X11 session to read the selected text and to receive the shortcuts."),
+            Appearance::TextStyle::caption, this));
     stack->addLayout(body);
 
     selectTab(SettingsTab::translating);

@@ -97,6 +97,7 @@ protected:
             .escapeGrab = platform.escapeGrab(),
             .translucency = translucency,
             .notifications = platform.notifications(),
+            .pointer = platform.pointer(),
         });
         QObject::connect(controller.get(), &PopupController::dismissed, [this] { ++dismissals; });
         for (const QString& name : { PopupController::didTranslateSelection,

@@ -2,6 +2,7 @@
 #include "PopupGeometry.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace PopupGeometry;
 
@@ -66,4 +67,35 @@ TEST(PopupGeometry, RefitKeepsTheTopLeftCornerAndGrowsDownward)
     EXPECT_EQ(refitted(frame, { 340, 700 }, kLeft.available), QRect(600, 1080 - 700 - 8, 340, 700));
     // No screen: only the size changes.
     EXPECT_EQ(refitted(frame, { 340, 700 }, std::nullopt), QRect(600, 500, 340, 700));
+}
+
+TEST(PopupGeometry, NewPopupGoesToAFreshPointerElseToAFixedPlace)
+{
+    // Through XWayland the pointer is current only over an X11 window, or
+    // when it moved since the previous popup.
+    const std::tuple<const char*, bool, std::optional<QPoint>, bool> freshness[] = {
+        { "an X11 session", true, std::nullopt, true },
+        { "Wayland, first popup", false, std::nullopt, false },
+        { "Wayland, not moved since the previous popup", false, QPoint(960, 540), false },
+        { "Wayland, moved since", false, QPoint(10, 10), true },
+    };
+    for (const auto& [what, live, previous, fresh] : freshness)
+        EXPECT_EQ(pointerIsFresh({ 960, 540 }, live, previous), fresh) << what;
+
+    // The fixed place: centred, top a quarter down the available area.
+    const QSize size(340, 200);
+    const QPoint onLeft(960 - 170, 30 + 1050 / 4);
+    const QPoint onRight(1920 + 640 - 170, 1024 / 4);
+    const std::tuple<const char*, QPoint, bool, std::optional<QRect>, QSize, QPoint> cases[] = {
+        { "fresh pointer", { 960, 540 }, true, std::nullopt, size, { 940, 564 } },
+        { "fresh pointer on no screen", { 5000, 5000 }, true, std::nullopt, size, onLeft },
+        { "stale pointer, focus unknown: primary screen", { 2500, 500 }, false, std::nullopt, size, onLeft },
+        { "stale pointer, focused window on the right", { 100, 100 }, false, QRect(2000, 100, 800, 600), size,
+            onRight },
+        { "focused window off every screen", { 100, 100 }, false, QRect(-900, -900, 100, 100), size, onLeft },
+        { "taller than the screen: kept inside", { 0, 0 }, false, std::nullopt, QSize(340, 1200),
+            { 790, 38 } },
+    };
+    for (const auto& [what, pointer, fresh, focused, popupSize, expected] : cases)
+        EXPECT_EQ(initialPosition(pointer, fresh, focused, popupSize, kScreens), expected) << what;
 }

@@ -76,7 +76,7 @@ TEST(AccessibilityRequestTest, WithoutXtestThePageIsOpenedOrTheFailureReported)
     ASSERT_TRUE(page.isLocalFile()) << page.toString().toStdString();
     QFile file(page.toLocalFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("<h1>Sorvantel needs an X11 session</h1>"));
+    EXPECT_TRUE(file.readAll().contains("<h1>What Sorvantel needs from your desktop</h1>"));
 
     EXPECT_EQ(probe(nothing.path()), "couldNotOpenSettings") << "no program to open the page with";
 }

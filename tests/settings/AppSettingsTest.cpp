@@ -4,7 +4,6 @@
 #include "Language.h"
 #include "TypedSettingsFormat.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -37,19 +36,6 @@ protected:
 
     QTemporaryDir m_dir;
 };
-
-TEST_F(AppSettingsTest, EmptyStoreGivesTheDefaults)
-{
-    AppSettings settings(path());
-    EXPECT_EQ(settings.hotkey(), (Hotkey { 17, 2048, "T" }));
-    EXPECT_EQ(settings.refineHotkey(), (Hotkey { 15, 2048, "R" }));
-    EXPECT_EQ(settings.accent(), "uk");
-    EXPECT_EQ(settings.pronunciationVolume(), 0.5);
-    EXPECT_TRUE(settings.autoPlayPronunciation());
-    EXPECT_FALSE(settings.hasCompletedOnboarding());
-    EXPECT_EQ(settings.refinePrompt(), AppSettings::defaultRefinePrompt());
-    EXPECT_EQ(settings.targetLanguage(), Language::systemDefault());
-}
 
 TEST_F(AppSettingsTest, WritesSurviveAReopenWithTheirTypes)
 {
@@ -216,34 +202,6 @@ TEST_F(AppSettingsTest, EachUnreadableFileIsKeptAsideNotOverwritten)
     }
     kept.sort();
     EXPECT_EQ(kept, (QStringList { "{ nor this", "{ this is not json" }));
-}
-
-TEST_F(AppSettingsTest, ACopyThatCannotBeKeptIsSaidSo)
-{
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("{ this is not json");
-    }
-    // Every name a copy could take in the next few seconds is already taken.
-    const QDateTime now = QDateTime::currentDateTime();
-    for (int second = 0; second < 3; ++second) {
-        const QString stem
-            = path() + ".unreadable-" + now.addSecs(second).toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        for (int attempt = 1; attempt <= 100; ++attempt) {
-            QFile taken(attempt == 1 ? stem : stem + '-' + QString::number(attempt));
-            ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
-        }
-    }
-    const QStringList warnings = warningsDuring([&] {
-        AppSettings settings(path());
-        EXPECT_EQ(settings.accent(), "uk") << "the defaults, in memory";
-    });
-    ASSERT_EQ(warnings.size(), 1);
-    EXPECT_TRUE(warnings.first().contains("no copy of it could be kept")) << warnings.first().toStdString();
-    QFile original(path());
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    EXPECT_EQ(original.readAll(), "{ this is not json") << "nothing was written";
 }
 
 } // namespace

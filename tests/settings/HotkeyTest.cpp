@@ -3,30 +3,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(Hotkey, LabelHasEveryModifierCombinationInItsFixedOrder)
+TEST(Hotkey, LabelPutsTheModifierGlyphsInTheirFixedOrderAndIgnoresOtherBits)
 {
-    const std::pair<uint32_t, QString> glyphs[] = {
-        { Hotkey::controlMask, QStringLiteral(u"\u2303 ") },
-        { Hotkey::optionMask, QStringLiteral(u"\u2325 ") },
-        { Hotkey::shiftMask, QStringLiteral(u"\u21E7 ") },
-        { Hotkey::commandMask, QStringLiteral(u"\u2318 ") },
-    };
-    for (unsigned subset = 0; subset < 16; ++subset) {
-        uint32_t mask = 0;
-        QString expected;
-        for (unsigned bit = 0; bit < 4; ++bit) {
-            if (subset & (1u << bit)) {
-                mask |= glyphs[bit].first;
-                expected += glyphs[bit].second;
-            }
-        }
-        expected += "K";
-        EXPECT_EQ(Hotkey({ 40, mask, "K" }).label(), expected) << "mask " << mask;
-    }
-}
-
-TEST(Hotkey, LabelIgnoresOtherMaskBits)
-{
+    EXPECT_EQ(Hotkey({ 40, 256 | 512 | 2048 | 4096, "K" }).label(),
+        QStringLiteral(u"\u2303 \u2325 \u21E7 \u2318 K"));
+    EXPECT_EQ(Hotkey({ 40, 256 | 4096, "K" }).label(), QStringLiteral(u"\u2303 \u2318 K"));
     EXPECT_EQ(Hotkey({ 17, 2048 | 1 | 128 | 65536, "T" }).label(), QStringLiteral(u"\u2325 T"));
     EXPECT_EQ(Hotkey({ 17, 0, "" }).label(), "");
 }

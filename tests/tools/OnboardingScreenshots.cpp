@@ -8,6 +8,7 @@
 #include "AnimatedValue.h"
 #include "AppSettings.h"
 #include "Clipboard.h"
+#include "DesktopShortcutGuide.h"
 #include "FeatureCard.h"
 #include "NotificationCenter.h"
 #include "OnboardingView.h"
@@ -39,6 +40,7 @@ struct FixedPermission : AccessibilityPermission {
 struct Setup {
     bool trusted = true;
     bool hasKey = false;
+    bool gnomeWayland = false; // the shortcut guide of a GNOME Wayland session
 };
 
 struct State {
@@ -90,6 +92,11 @@ const std::vector<State>& states()
         { "04-welcome-quick-type-hovered", {},
             [](OnboardingView& view, NotificationCenter&) { return hoverCard(view, 2, -1); } },
         { "05-permission-granted", {},
+            [](OnboardingView& view, NotificationCenter&) {
+                next(view, 1);
+                return true;
+            } },
+        { "05b-permission-gnome-wayland", { true, false, true },
             [](OnboardingView& view, NotificationCenter&) {
                 next(view, 1);
                 return true;
@@ -160,6 +167,9 @@ bool render(const State& state, const QDir& folder)
     services.keyStore = { [hasKey] { return hasKey; }, [](const QString&) { return true; } };
     services.relauncher = std::make_unique<ProcessRelauncher>(QStringLiteral("/nonexistent/sorvantel"));
     services.quit = [] {};
+    const DesktopShortcutGuide guide = DesktopShortcutGuide::forCompositor(DisplaySession::Compositor::gnome);
+    if (state.setup.gnomeWayland)
+        services.shortcutGuide = &guide;
     OnboardingView view(std::move(services), [] {});
     view.setWindowTitle(QStringLiteral("Welcome to Sorvantel"));
     view.move(100, 100);
