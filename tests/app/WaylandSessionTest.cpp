@@ -181,6 +181,11 @@ struct ProgramCase {
     bool readsHighlight; // otherwise the highlight is not reachable and quick translate opens
 };
 
+void PrintTo(const ProgramCase& c, std::ostream* out)
+{
+    *out << c.compositor;
+}
+
 class WaylandProgram : public ::testing::TestWithParam<ProgramCase> { };
 
 TEST_P(WaylandProgram, translateVerbReadsTheHighlightOrOpensQuickTranslate)
