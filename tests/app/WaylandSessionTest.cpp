@@ -183,6 +183,11 @@ struct ProgramCase {
     bool pressesShortcut = false; // Alt+T through KDE's shortcut service instead of the verb
 };
 
+void PrintTo(const ProgramCase& c, std::ostream* out)
+{
+    *out << c.compositor;
+}
+
 class WaylandProgram : public ::testing::TestWithParam<ProgramCase> { };
 
 TEST_P(WaylandProgram, translateReadsTheHighlightOrOpensQuickTranslate)

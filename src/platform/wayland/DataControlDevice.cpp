@@ -141,19 +141,17 @@ void DataControlDevice::onOffer(void* data, wl_proxy*, const char* mimeType)
 
 void DataControlDevice::replace(Offer*& slot, wl_proxy* offer)
 {
+    Offer* const previous = slot;
     slot = nullptr;
     for (const auto& known : m_offers) {
         if (known->proxy == offer)
             slot = known.get();
     }
-    dropUnused();
-}
-
-void DataControlDevice::dropUnused()
-{
-    std::erase_if(m_offers, [this](const std::unique_ptr<Offer>& offer) {
-        return offer.get() != m_primary && offer.get() != m_clipboard;
-    });
+    // Only the offer replaced goes: one announced for the other selection
+    // may still be waiting for its event.
+    if (previous && previous != slot && previous != m_primary && previous != m_clipboard)
+        std::erase_if(
+            m_offers, [previous](const std::unique_ptr<Offer>& known) { return known.get() == previous; });
 }
 
 void DataControlDevice::onSelection(void* data, wl_proxy*, wl_proxy* offer)

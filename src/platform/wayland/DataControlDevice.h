@@ -63,7 +63,6 @@ private:
     DataControlDevice(WaylandConnection& connection, const Protocol& protocol, wl_proxy* manager);
     Offer* current(Selection selection) const;
     void replace(Offer*& slot, wl_proxy* offer);
-    void dropUnused();
 
     static void onDataOffer(void* data, wl_proxy* device, wl_proxy* offer);
     static void onSelection(void* data, wl_proxy* device, wl_proxy* offer);
@@ -79,7 +78,7 @@ private:
     wl_proxy* m_manager = nullptr;
     wl_proxy* m_device = nullptr;
     // Every offer announced and not yet destroyed; the two in use are
-    // pointed at below, the others die at the next selection event.
+    // pointed at below, and each dies when its selection changes.
     std::vector<std::unique_ptr<Offer>> m_offers;
     Offer* m_clipboard = nullptr;
     Offer* m_primary = nullptr;
