@@ -10,6 +10,7 @@
 #include "PopupText.h"
 #include "PopupView.h"
 #include "TranslucencySupport.h"
+#include "X11Display.h"
 
 #include <QAudioOutput>
 #include <QCoroTimer>
@@ -127,6 +128,9 @@ void PopupController::present(bool takeFocus)
     fit();
     positionNearMouse();
     m_panel.present(takeFocus);
+    // The map request leaves now: installing the monitors waits on the X
+    // server twice, and until the event loop runs Qt would hold it back.
+    X11Display::flushQt();
     installDismissMonitors();
 }
 
