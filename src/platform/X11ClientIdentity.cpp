@@ -30,7 +30,7 @@ std::optional<X11ClientIdentity::Client> X11ClientIdentity::ofWindow(
     long count = 0;
     XResClientIdValue* values = nullptr;
     Status status = 0;
-    connection.trapReplyErrors([&] { status = XResQueryClientIds(display, 1, &spec, &count, &values); });
+    connection.trapErrors([&] { status = XResQueryClientIds(display, 1, &spec, &count, &values); });
     if (status != Success || !values)
         return std::nullopt;
     Client client;
@@ -77,7 +77,7 @@ unsigned long X11ClientIdentity::activeWindow(X11Connection& connection)
 {
     Display* display = connection.display();
     unsigned long active = 0;
-    connection.trapReplyErrors([&] {
+    connection.trapErrors([&] {
         // The root's _NET_ACTIVE_WINDOW outlives its window manager, and a
         // stale id may by now lie in another client's range: believe it only
         // while the manager's check window still names itself.

@@ -86,23 +86,12 @@ void X11Connection::removeListener(int id)
 
 int X11Connection::trapErrors(const std::function<void()>& requests)
 {
-    return runTrapped(requests, true);
-}
-
-int X11Connection::trapReplyErrors(const std::function<void()>& requests)
-{
-    return runTrapped(requests, false);
-}
-
-int X11Connection::runTrapped(const std::function<void()>& requests, bool sync)
-{
     Trap trap { m_display, 0 };
     Trap* outer = g_trap;
     g_trap = &trap;
     auto previous = XSetErrorHandler(recordError);
     requests();
-    if (sync)
-        XSync(m_display, False);
+    XSync(m_display, False);
     XSetErrorHandler(previous ? previous : recordError);
     g_trap = outer;
     // XSync may have queued events without the socket becoming readable again.

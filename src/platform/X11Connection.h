@@ -39,16 +39,12 @@ public:
     // error code the first failing request produced (0 when none did). X
     // errors never end the program.
     int trapErrors(const std::function<void()>& requests);
-    // The same for requests that each wait for their reply: an error comes
-    // back in the reply's place, so no further round trip is needed.
-    int trapReplyErrors(const std::function<void()>& requests);
 
     // Reads and dispatches whatever events have arrived.
     void processPendingEvents();
 
 private:
     explicit X11Connection(Display* display);
-    int runTrapped(const std::function<void()>& requests, bool sync);
 
     Display* m_display;
     std::unique_ptr<QSocketNotifier> m_notifier;
