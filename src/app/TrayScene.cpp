@@ -6,9 +6,16 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QWindow>
+#include <utility>
 
 namespace {
+
+// How long a tray may take to dock the icon before the rest of the program
+// is built anyway.
+constexpr std::chrono::milliseconds kIconShownBound { 1000 };
 
 QIcon bookIcon()
 {
@@ -64,9 +71,46 @@ TrayScene::TrayScene(Actions actions)
         m_menu.popup(place.isValid() ? place.bottomLeft() + QPoint(0, 1) : QCursor::pos());
     });
     m_icon.show();
-    // The dock request goes to the tray now: it maps the icon while the
-    // popup and the settings are still being built.
+    // The dock request goes to the tray now, not when the event loop runs.
     X11Display::flushQt();
+    watchForIconShown();
+}
+
+void TrayScene::watchForIconShown()
+{
+    // An XEmbed icon is mapped by Qt only once the tray's notice that it
+    // took the icon in has come through the event loop: until then nothing
+    // of ours shows, however early the dock request went out.
+    QWindow* docked = nullptr;
+    for (QWindow* window : QGuiApplication::allWindows()) {
+        if (window->objectName() == QLatin1String("QSystemTrayIconSysWindow"))
+            docked = window;
+    }
+    m_iconShownBound.setSingleShot(true);
+    connect(&m_iconShownBound, &QTimer::timeout, this, &TrayScene::announceIconShown);
+    if (!docked) {
+        m_iconShownBound.start(0);
+        return;
+    }
+    docked->installEventFilter(this);
+    m_iconShownBound.start(kIconShownBound);
+}
+
+bool TrayScene::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+        watched->removeEventFilter(this);
+        // On the next turn: the icon paints in answer to this very event.
+        m_iconShownBound.start(0);
+    }
+    return false;
+}
+
+void TrayScene::announceIconShown()
+{
+    if (std::exchange(m_iconShownAnnounced, true))
+        return;
+    emit iconShown();
 }
 
 QList<QAction*> TrayScene::shortcutActions() const

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <functional>
 
 class QAction;
@@ -31,9 +32,25 @@ public:
     QSystemTrayIcon& icon() { return m_icon; }
     QMenu& menu() { return m_menu; }
 
+signals:
+    // Once, on a turn of the event loop after the icon is on screen: the
+    // moment to build what the icon does not need. At once where the icon is
+    // no window of ours (a D-Bus tray, no tray at all), and at the latest
+    // after a short while, so that a tray which never takes the icon in
+    // holds nothing up.
+    void iconShown();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void watchForIconShown();
+    void announceIconShown();
+
     QMenu m_menu;
     QSystemTrayIcon m_icon;
     QAction* m_settings;
     QAction* m_quit;
+    QTimer m_iconShownBound;
+    bool m_iconShownAnnounced = false;
 };

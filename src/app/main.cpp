@@ -20,6 +20,10 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,6 +34,47 @@ QUrl overridable(const char* variable, const QUrl& builtIn)
     const QByteArray value = qgetenv(variable);
     return value.isEmpty() ? builtIn : QUrl(QString::fromUtf8(value));
 }
+
+// Everything of the program but its tray icon, in the order it is built;
+// torn down in reverse before the application object goes.
+struct Program {
+    Program(const QUrl& serverUrl, const QUrl& feedUrl)
+        : hotkeys(platform.createHotkeyRegistrar())
+        , capture({ platform.selectionReader(), platform.clipboard(), platform.keystrokes(),
+              platform.permission() })
+        , delegate({
+              settings,
+              hotkeys,
+              *keys,
+              platform,
+              capture,
+              std::make_unique<PopupController>(PopupController::Services {
+                  settings,
+                  LookupClient(serverUrl),
+                  platform.clipboard(),
+                  platform.keystrokes(),
+                  platform.pointerWatch(),
+                  platform.escapeGrab(),
+                  platform.translucency(),
+                  platform.notifications(),
+                  platform.pointer(),
+              }),
+              std::make_unique<Updater>(
+                  feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
+          })
+    {
+    }
+
+    // Every service of the desktop, once: one clipboard for the capture's
+    // restore and the popup's copy and replace, so that whatever we own at
+    // quit is handed to the clipboard manager.
+    PlatformSession platform;
+    AppSettings settings { AppSettings::defaultFilePath() };
+    HotkeyManager hotkeys;
+    const std::unique_ptr<GeminiKeyStore> keys = GeminiKeyStore::createKeychainStore();
+    SelectionCapture capture;
+    AppDelegate delegate;
+};
 
 } // namespace
 
@@ -102,70 +147,51 @@ int main(int argc, char** argv)
         = overridable("SORVANTEL_UPDATE_FEED_URL", QUrl(QStringLiteral(SORVANTEL_UPDATE_FEED_URL)));
 
     BackendProcess backend(serverUrl);
-    backend.startIfNeeded();
 
-    // The tray icon first: it is what the user waits for, and the popup's
-    // parts take a while to build.
+    // The tray icon first: it is what the user waits for. The rest is built
+    // once the icon is on screen; what the user or another launch asks for
+    // before then is carried out as soon as the delegate has launched.
     QPointer<AppDelegate> delegateRef;
+    std::vector<std::function<void(AppDelegate&)>> waiting;
+    auto whenLaunched = [&delegateRef, &waiting](std::function<void(AppDelegate&)> request) {
+        if (delegateRef)
+            request(*delegateRef);
+        else
+            waiting.push_back(std::move(request));
+    };
     TrayScene tray({
-        [&delegateRef] {
-            if (delegateRef)
-                delegateRef->checkForUpdates();
-        },
-        [&delegateRef] {
-            if (delegateRef)
-                delegateRef->showSettings();
-        },
+        [&whenLaunched] { whenLaunched([](AppDelegate& delegate) { delegate.checkForUpdates(); }); },
+        [&whenLaunched] { whenLaunched([](AppDelegate& delegate) { delegate.showSettings(); }); },
         [] { QCoreApplication::exit(0); },
     });
     ShortcutRouter shortcuts(tray.shortcutActions());
 
-    // Every service of the desktop, once: one clipboard for the capture's
-    // restore and the popup's copy and replace, so that whatever we own at
-    // quit is handed to the clipboard manager. All of it goes before the
-    // application object does.
-    PlatformSession platform;
-    AppSettings settings(AppSettings::defaultFilePath());
-    HotkeyManager hotkeys(platform.createHotkeyRegistrar());
-    const std::unique_ptr<GeminiKeyStore> keys = GeminiKeyStore::createKeychainStore();
-    SelectionCapture capture({
-        platform.selectionReader(),
-        platform.clipboard(),
-        platform.keystrokes(),
-        platform.permission(),
+    if (commandLine.verb != CommandLine::Verb::none)
+        whenLaunched([verb = commandLine.verb](AppDelegate& delegate) { delegate.perform(verb); });
+    QObject::connect(&bus, &InstanceBus::verbReceived, &tray, [&whenLaunched](CommandLine::Verb verb) {
+        if (verb == CommandLine::Verb::quit)
+            QCoreApplication::exit(0); // whatever is still being built
+        else
+            whenLaunched([verb](AppDelegate& delegate) { delegate.perform(verb); });
     });
-    AppDelegate delegate({
-        settings,
-        hotkeys,
-        *keys,
-        platform,
-        capture,
-        std::make_unique<PopupController>(PopupController::Services {
-            settings,
-            LookupClient(serverUrl),
-            platform.clipboard(),
-            platform.keystrokes(),
-            platform.pointerWatch(),
-            platform.escapeGrab(),
-            platform.translucency(),
-            platform.notifications(),
-            platform.pointer(),
-        }),
-        std::make_unique<Updater>(feedUrl, QVersionNumber::fromString(QStringLiteral(SORVANTEL_VERSION))),
-    });
-    delegateRef = &delegate;
-    QObject::connect(&bus, &InstanceBus::verbReceived, &delegate, &AppDelegate::perform);
 
-    QTimer::singleShot(0, &delegate, [&delegate, verb = commandLine.verb] {
-        delegate.applicationDidFinishLaunching();
-        if (verb != CommandLine::Verb::none)
-            delegate.perform(verb);
+    std::unique_ptr<Program> program;
+    QObject::connect(&tray, &TrayScene::iconShown, &tray, [&] {
+        backend.startIfNeeded();
+        program = std::make_unique<Program>(serverUrl, feedUrl);
+        delegateRef = &program->delegate;
+        program->delegate.applicationDidFinishLaunching();
+        for (const auto& request : std::exchange(waiting, {}))
+            request(program->delegate);
     });
+
     const int status = app.exec();
     // A launch right after this one must find the name free, not hand its
     // request to a program on its way out.
     bus.release();
-    platform.clipboard().handOverToManager();
+    if (program)
+        program->platform.clipboard().handOverToManager();
+    program.reset();
     backend.stop();
     return status;
 }

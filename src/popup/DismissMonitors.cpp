@@ -54,11 +54,6 @@ void DismissMonitors::remove()
     m_handlers = {};
 }
 
-int DismissMonitors::installedCount() const
-{
-    return (m_globalInstalled ? 1 : 0) + (m_escapeGrabbed ? 1 : 0) + (m_localInstalled ? 2 : 0);
-}
-
 void DismissMonitors::dismiss()
 {
     // A copy: dismissing removes the monitors, which drops the handlers.

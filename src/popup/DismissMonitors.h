@@ -34,11 +34,6 @@ public:
     void install(Handlers handlers, bool popupHasFocus);
     void remove();
 
-    // How many monitors are installed: the global watch and the Escape grab
-    // (when the system grants them) and the program's own mouse and key
-    // filters.
-    int installedCount() const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

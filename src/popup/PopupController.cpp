@@ -11,6 +11,7 @@
 #include "PopupText.h"
 #include "PopupView.h"
 #include "TranslucencySupport.h"
+#include "X11Display.h"
 
 #include <QAudioOutput>
 #include <QCoroTimer>
@@ -128,6 +129,9 @@ void PopupController::present(bool takeFocus)
     fit();
     placeNewPopup();
     m_panel.present(takeFocus);
+    // The map request leaves now: installing the monitors waits on the X
+    // server twice, and until the event loop runs Qt would hold it back.
+    X11Display::flushQt();
     installDismissMonitors();
 }
 

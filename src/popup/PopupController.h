@@ -78,7 +78,6 @@ public:
     PopupModel& model() { return *m_model; }
     PopupPanel& panel() { return m_panel; }
     PopupView& view() { return *m_view; }
-    const DismissMonitors& dismissMonitors() const { return m_dismissMonitors; }
     QMediaPlayer* player() const { return m_player; }
 
 signals:

@@ -67,17 +67,31 @@ void WrappingText::setTextColor(const QColor& color)
 
 int WrappingText::heightForWidth(int width) const
 {
-    m_measure.setTextWidth(std::max(1, width));
-    return int(std::ceil(m_measure.size().height()));
+    width = std::max(1, width);
+    if (!m_heightForWidth || m_heightForWidth->first != width) {
+        measureAt(width);
+        m_heightForWidth = { width, int(std::ceil(m_measure.size().height())) };
+    }
+    return m_heightForWidth->second;
 }
 
 QSize WrappingText::sizeHint() const
 {
     // The unwrapped width: a short text asks for no more than it needs, a
     // long one is given the line's width by its layout and wraps.
-    m_measure.setTextWidth(-1);
-    const int width = int(std::ceil(m_measure.idealWidth())) + 1;
-    return { width, heightForWidth(width) };
+    if (!m_idealWidth) {
+        measureAt(-1);
+        m_idealWidth = int(std::ceil(m_measure.idealWidth())) + 1;
+    }
+    return { *m_idealWidth, heightForWidth(*m_idealWidth) };
+}
+
+void WrappingText::measureAt(qreal width) const
+{
+    if (m_measuredWidth == width)
+        return;
+    m_measure.setTextWidth(width);
+    m_measuredWidth = width;
 }
 
 QSize WrappingText::minimumSizeHint() const
@@ -99,4 +113,7 @@ void WrappingText::syncMeasure()
 {
     m_measure.setDefaultFont(font());
     m_measure.setPlainText(m_text);
+    m_measuredWidth.reset();
+    m_idealWidth.reset();
+    m_heightForWidth.reset();
 }

@@ -3,6 +3,8 @@
 
 #include <QTextDocument>
 #include <QTextEdit>
+#include <optional>
+#include <utility>
 
 // A block of plain text that wraps to its width, at word boundaries where it
 // can and anywhere inside a word that is wider than the line, and is exactly
@@ -30,8 +32,16 @@ protected:
 private:
     void syncMeasure();
 
+    // Lays the measuring copy out at `width` (-1: unwrapped) unless it
+    // already is: a layout asks the same sizes many times over, and every
+    // new width is a layout of the whole text.
+    void measureAt(qreal width) const;
+
     QString m_text;
     // A copy of the text laid out at whatever width a layout asks about, so
     // measuring never disturbs what is on screen.
     mutable QTextDocument m_measure;
+    mutable std::optional<qreal> m_measuredWidth;
+    mutable std::optional<int> m_idealWidth;
+    mutable std::optional<std::pair<int, int>> m_heightForWidth;
 };

@@ -54,7 +54,6 @@ protected:
 
 TEST_F(DismissMonitorsTest, ClicksAndWheelStepsOutsideDismissThoseInsideDoNot)
 {
-    EXPECT_EQ(monitors.installedCount(), 4);
     const std::pair<QStringList, int> cases[] = {
         { { "mousemove", "300", "300", "click", "1" }, 0 },
         { { "mousemove", "300", "300", "click", "5" }, 0 },
@@ -87,7 +86,6 @@ TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemovingEndsTheWatch)
 {
     install();
     install();
-    EXPECT_EQ(monitors.installedCount(), 4);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 1) << "once, not thrice";
 
     // Removed from inside its own handler, as the popup does when it closes.

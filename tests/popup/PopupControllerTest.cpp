@@ -292,9 +292,6 @@ TEST_F(PopupControllerTest, QuickTranslateLooksUpAOneWordEnglishResultOnly)
     EXPECT_EQ(paths().last(), "/translate");
     EXPECT_EQ(server.requests().size(), 3) << "no lookup for a Russian result";
     EXPECT_FALSE(model().entry());
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(child<QWidget>("quickDefinition")->isVisibleTo(&controller->view()));
-    EXPECT_FALSE(child<QWidget>("quickTranscription")->isVisibleTo(&controller->view()));
 }
 
 TEST_F(PopupControllerTest, AutoPlayFetchesTheRecordingOnceThroughTheRelay)
@@ -398,6 +395,7 @@ TEST_F(PopupControllerTest, TranslucencyIsAskedEachTimeAPopupIsShown)
         QTest::qWait(50);
         EXPECT_EQ(controller->view().isTranslucent(), composited);
         EXPECT_EQ(panel().mask().isEmpty(), composited) << "the window is cut to the card only when opaque";
+        EXPECT_FALSE(panel().mask().contains(QPoint(0, 0))) << "the rounded corner is cut off";
         EXPECT_EQ(panel().windowHandle()->format().alphaBufferSize(), 8);
     }
 }

@@ -33,32 +33,4 @@ TEST(PopupModelTest, VariantsAreSplitTrimmedAndBlanksDropped)
         EXPECT_EQ(PopupModel::variants(answer), expected) << answer.toStdString();
 }
 
-TEST(PopupModelTest, ResetAssignsInOrderAndKeepsTargetAndFocusToken)
-{
-    PopupModel model;
-    model.setMode(PopupMode::quickTranslate);
-    model.setTranslation(TranslationResult { "t", "x", "en", "ru" });
-    model.setRefined(QStringLiteral("r"));
-    model.setEntry(DictionaryEntry { "w", "uk", {}, {}, {}, {} });
-    model.setErrorMessage(QStringLiteral("e"));
-    model.setFocusToken(7);
-    model.setQuickTarget(QStringLiteral("ru"));
-
-    // Which fields hold their new value at each change: one more each time.
-    std::vector<std::vector<bool>> changes;
-    QObject::connect(&model, &PopupModel::changed, [&] {
-        changes.push_back({ model.sourceText() == "word", model.mode() == PopupMode::translate,
-            model.isWordMode(), model.isLoading(), !model.translation(), !model.refined(), !model.entry(),
-            !model.errorMessage() });
-    });
-    model.reset(QStringLiteral("word"), PopupMode::translate, true);
-    ASSERT_EQ(changes.size(), 8u);
-    for (size_t k = 0; k < 8; ++k) {
-        for (size_t f = 0; f < 8; ++f)
-            EXPECT_EQ(changes[k][f], f <= k) << "change " << k << ", field " << f;
-    }
-    EXPECT_EQ(model.focusToken(), 7);
-    EXPECT_EQ(model.quickTarget(), QStringLiteral("ru"));
-}
-
 } // namespace

@@ -2,7 +2,6 @@
 // The popup's view and its variant rows in a window on the run's display:
 // real pointer moves, clicks and keys.
 #include "PopupView.h"
-#include "InputReporter.h"
 #include "MiniActionButton.h"
 #include "PopupModel.h"
 #include "QuickInputField.h"
@@ -212,17 +211,6 @@ TEST_F(PopupViewTest, WidthIsFixedByModeAndHeightShowsAllOfTheText)
     }
 }
 
-TEST_F(PopupViewTest, AnOpaqueCardCutsTheWindowToItsRoundedShape)
-{
-    model.reset(QStringLiteral("x y"), PopupMode::translate, false);
-    showWindow();
-    const QRegion mask = window->mask();
-    EXPECT_FALSE(mask.contains(QPoint(0, 0)));
-    EXPECT_TRUE(mask.contains(QPoint(PopupView::cornerRadius, 1)));
-    const QImage image = view->grab().toImage();
-    EXPECT_EQ(qAlpha(image.pixel(view->width() / 2, 0)), 255) << "opaque up to the edge";
-}
-
 TEST_F(PopupViewTest, QuickResultShowsTranslationFirstThenErrorThenPlaceholder)
 {
     openQuickTranslate();
@@ -242,45 +230,6 @@ TEST_F(PopupViewTest, QuickResultShowsTranslationFirstThenErrorThenPlaceholder)
     model.setTranslation(std::nullopt);
     model.setErrorMessage(std::nullopt);
     EXPECT_TRUE(shown("quickPlaceholder"));
-}
-
-TEST(InputReporter, ReportsEachTurnsLastChangeWhileQuickTranslateIsShown)
-{
-    PopupModel model;
-    QStringList seen;
-    InputReporter reporter(
-        &model,
-        [&](const QString& text) {
-            seen << text;
-            model.setIsLoading(!text.isEmpty()); // as the controller does
-        },
-        nullptr);
-    QObject::connect(&model, &PopupModel::changed,
-        [&] { reporter.modelChanged(model.mode() == PopupMode::quickTranslate); });
-    const auto settle = [] { QCoreApplication::processEvents(); };
-
-    model.setSourceText(QStringLiteral("changed in the selection layout"));
-    model.setMode(PopupMode::quickTranslate);
-    settle();
-    EXPECT_TRUE(seen.isEmpty()) << "neither the selection layout nor the appearance reports";
-
-    model.setSourceText(QStringLiteral("a"));
-    model.setSourceText(QStringLiteral("ab"));
-    EXPECT_TRUE(seen.isEmpty()) << "not inline";
-    model.setSourceText(QStringLiteral("ab"));
-    settle();
-    EXPECT_EQ(seen, QStringList { "ab" }) << "once per turn, the last value; an equal one is no change";
-
-    model.reset(QString(), PopupMode::quickTranslate, false);
-    settle();
-    EXPECT_EQ(seen, QStringList({ "ab", "" })) << "the controller's reset empties the field";
-
-    model.setSourceText(QStringLiteral("typed"));
-    model.reset(QStringLiteral("a selection"), PopupMode::translate, false);
-    settle();
-    model.reset(QString(), PopupMode::quickTranslate, false);
-    settle();
-    EXPECT_EQ(seen.size(), 2) << "a selection popup replacing quick translate is no input";
 }
 
 TEST_F(PopupViewTest, InputGrowsToFourLinesThenScrolls)
