@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "Symbols.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace; a static library's
@@ -78,9 +78,11 @@ QPixmap pixmap(const QString& name, int pixelSize, const QColor& color, qreal de
                             .arg(pixelSize)
                             .arg(color.rgba(), 0, 16)
                             .arg(devicePixelRatio);
-    static QHash<QString, QPixmap> cache;
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
+    // Qt's shared pixmap cache: bounded in bytes, and emptied with the
+    // application object rather than outliving it.
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
 
     const int devicePixels = qMax(1, qRound(pixelSize * devicePixelRatio));
     QPixmap result(devicePixels, devicePixels);
@@ -99,7 +101,7 @@ QPixmap pixmap(const QString& name, int pixelSize, const QColor& color, qreal de
     } else {
         qWarning("Symbols: no symbol named \"%s\"", qPrintable(name));
     }
-    cache.insert(key, result);
+    QPixmapCache::insert(key, result);
     return result;
 }
 
