@@ -13,11 +13,12 @@ const QString kServiceHint = QStringLiteral(
 
 } // namespace
 
-Translator::Translator(
-    const DictionarySet& dictionaries, const WordNet& wordNet, const TranslationProvider& provider)
+Translator::Translator(const DictionarySet& dictionaries, const WordNet& wordNet,
+    const TranslationProvider& provider, const ApertiumTranslator& offline)
     : m_dictionaries(dictionaries)
     , m_wordNet(wordNet)
     , m_provider(provider)
+    , m_offline(offline)
     , m_detector(dictionaries, wordNet)
 {
 }
@@ -67,6 +68,8 @@ Reply Translator::translate(const QString& text, const QString& target) const
     if (!isDictionarySized(phrase)) {
         if (m_provider.isConfigured())
             return viaProvider(text, QStringLiteral("auto"), target);
+        if (auto translated = offline(text, QStringLiteral("auto"), target))
+            return *translated;
         return Envelope::failure(
             503, QStringLiteral("Translating sentences needs a translation service: %1.").arg(kServiceHint));
     }
@@ -84,6 +87,8 @@ Reply Translator::translate(const QString& text, const QString& target) const
         return result(text, *translated, source, target);
     if (m_provider.isConfigured())
         return viaProvider(text, source, target);
+    if (auto translated = offline(text, source, target))
+        return *translated;
 
     const QString from = languageName(source), to = languageName(target);
     if (source != QLatin1String("en") && target != QLatin1String("en"))
@@ -235,12 +240,35 @@ bool Translator::translatesBack(const QString& term, const QString& word, const 
 Reply Translator::viaProvider(const QString& text, const QString& source, const QString& target) const
 {
     const TranslationProvider::Result answer = m_provider.translate(text, source, target);
-    if (!answer.ok)
+    if (!answer.ok) {
+        // An answer made here beats an error when the service is down or refuses.
+        // The service's own error stays when the offline one fails too.
+        if (auto translated = offline(text, source, target); translated && translated->status == 200)
+            return *translated;
         return Envelope::failure(answer.status ? answer.status : 502, answer.error);
+    }
     QString detected = source;
     if (detected == QLatin1String("auto"))
         detected = answer.detectedSource.isEmpty() ? m_detector.detect(text) : answer.detectedSource;
     if (detected.isEmpty())
         detected = QStringLiteral("auto");
     return result(text, answer.translated, detected, target);
+}
+
+std::optional<Reply> Translator::offline(
+    const QString& text, const QString& source, const QString& target) const
+{
+    const QString from = source == QLatin1String("auto") ? m_detector.detect(text.simplified()) : source;
+    if (!ApertiumTranslator::handles(from, target))
+        return std::nullopt;
+    const ApertiumTranslator::Result answer = m_offline.translate(text);
+    switch (answer.kind) {
+    case ApertiumTranslator::Result::Kind::Translated:
+        return result(text, answer.translated, from, target);
+    case ApertiumTranslator::Result::Kind::Failed:
+        return Envelope::failure(504, answer.error);
+    case ApertiumTranslator::Result::Kind::Unavailable:
+        break;
+    }
+    return std::nullopt;
 }

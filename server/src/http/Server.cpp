@@ -251,7 +251,7 @@ bool Server::bind(QString* error)
     m_lookup = std::make_unique<WordLookup>(m_wordNet, m_espeak, QStringLiteral("http://") + authority);
     m_provider = std::make_unique<TranslationProvider>(TranslationProvider::Config { m_options.translateUrl,
         m_options.translateKey, std::chrono::seconds(30), 1024 * 1024, &m_cancelled });
-    m_translator = std::make_unique<Translator>(m_dictionaries, m_wordNet, *m_provider);
+    m_translator = std::make_unique<Translator>(m_dictionaries, m_wordNet, *m_provider, m_apertium);
     m_gemini = std::make_unique<GeminiClient>(GeminiClient::Config {
         m_options.geminiUrl, m_options.geminiModel, std::chrono::seconds(45), 1024 * 1024, &m_cancelled });
 

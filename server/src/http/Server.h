@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ApertiumTranslator.h"
 #include "ServerOptions.h"
 
 #include <QString>
@@ -75,6 +76,7 @@ private:
 
     std::unique_ptr<WordLookup> m_lookup;
     std::unique_ptr<TranslationProvider> m_provider;
+    ApertiumTranslator m_apertium;
     std::unique_ptr<Translator> m_translator;
     std::unique_ptr<GeminiClient> m_gemini;
     std::unique_ptr<AudioRelay> m_relay;
