@@ -133,13 +133,16 @@ TEST_F(ServerHttp, TranslatesWithTheOfflineDictionariesOrSaysWhyNot)
         { "dog", "de", 200, "Hund" }, // everyday sense first
         { "Geese", "ru", 200, "гусь" }, // under its lemma
         { "собака", "en", 200, "dog, hound, pooch" }, // reverse index: no Russian–English dictionary
-        { "Haus", "en", 200, "house" }, { "house", "en", 200, "house" }, // already in the target language
+        { "Haus", "en", 200, "house" },
+        { "house", "en", 200, "house" }, // already in the target language
         { "house", "uk", 503, "There is no offline English–Ukrainian dictionary" },
         { "Hund", "fr", 503,
             "The offline dictionaries translate only from or into English; German to French" },
         { "serendipity", "ru", 404, "“serendipity” is not in the offline English–Russian dictionary." },
         { "   ", "ru", 400, "Nothing to translate." },
         { "The weather is very nice today.", "es", 200, "El tiempo es muy bueno hoy." }, // Apertium
+        { "Das Wetter ist heute sehr schön.", "es", 503,
+            "Translating sentences needs a translation service" },
     };
     for (const auto& [text, target, status, expected] : cases) {
         const auto result

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "LanguageDetector.h"
 
+#include <QRegularExpression>
+
 #include <map>
 
 LanguageDetector::LanguageDetector(const DictionarySet& dictionaries, const WordNet& wordNet)
@@ -94,6 +96,17 @@ QString LanguageDetector::languageOfScript(Script script, const QString& text)
     }
 }
 
+namespace {
+
+// English first: a word English shares with another language is most
+// likely English in a program that translates from English.
+const QStringList kCandidates = { QStringLiteral("en"), QStringLiteral("es"), QStringLiteral("fr"),
+    QStringLiteral("de"), QStringLiteral("it"), QStringLiteral("pt"), QStringLiteral("pl"),
+    QStringLiteral("tr"), QStringLiteral("nl"), QStringLiteral("sv"), QStringLiteral("cs"),
+    QStringLiteral("vi"), QStringLiteral("id") };
+
+} // namespace
+
 QString LanguageDetector::detect(const QString& text) const
 {
     const QString trimmed = text.simplified();
@@ -113,22 +126,45 @@ QString LanguageDetector::detect(const QString& text) const
     return {};
 }
 
+bool LanguageDetector::knows(const QString& code, const QString& phrase) const
+{
+    if (code == QLatin1String("en"))
+        return m_wordNet.contains(phrase) || m_dictionaries.hasEnglishHeadword(phrase);
+    for (const auto& source : m_dictionaries.intoEnglish(code)) {
+        if (source.dictionary->contains(phrase))
+            return true;
+    }
+    const auto reverse = m_dictionaries.reverseIndex(code);
+    return reverse && reverse->contains(phrase);
+}
+
+bool LanguageDetector::isMostlyEnglish(const QString& text) const
+{
+    if (script(text) != Script::Latin)
+        return false;
+    // Every language votes for each word it knows, so a sentence is not
+    // taken for English because a few of its words are also English ones.
+    static constexpr int kWordsChecked = 40; // each check is a few dictionary lookups
+    const QStringList words
+        = text.split(QRegularExpression(QStringLiteral("[^\\p{L}']+")), Qt::SkipEmptyParts);
+    std::map<QString, int> votes;
+    int checked = 0;
+    for (const QString& word : words) {
+        if (checked++ == kWordsChecked)
+            break;
+        for (const QString& code : kCandidates)
+            votes[code] += knows(code, word) ? 1 : 0;
+    }
+    const int english = votes[QStringLiteral("en")];
+    if (english * 2 < checked)
+        return false;
+    return std::all_of(
+        votes.begin(), votes.end(), [english](const auto& vote) { return vote.second <= english; });
+}
+
 QString LanguageDetector::detectLatin(const QString& text) const
 {
-    auto knows = [&](const QString& code, const QString& phrase) {
-        if (code == QLatin1String("en"))
-            return m_wordNet.contains(phrase) || m_dictionaries.hasEnglishHeadword(phrase);
-        for (const auto& source : m_dictionaries.intoEnglish(code)) {
-            if (source.dictionary->contains(phrase))
-                return true;
-        }
-        const auto reverse = m_dictionaries.reverseIndex(code);
-        return reverse && reverse->contains(phrase);
-    };
-    // English first: a word English shares with another language is most
-    // likely English in a program that translates from English.
-    static const QStringList candidates
-        = { "en", "es", "fr", "de", "it", "pt", "pl", "tr", "nl", "sv", "cs", "vi", "id" };
+    const QStringList& candidates = kCandidates;
 
     // The whole phrase first, then a vote of its words.
     for (const QString& code : candidates) {

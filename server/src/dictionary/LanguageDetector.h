@@ -17,6 +17,10 @@ public:
     // A language code, or empty when the text gives no clue.
     QString detect(const QString& text) const;
 
+    // Whether a sentence is English: English knows at least half of its
+    // words and no other language knows more.
+    bool isMostlyEnglish(const QString& text) const;
+
     // The writing system most of the letters belong to.
     static Script script(const QString& text);
     // The language a script alone decides, or empty for Latin, Han and unknown ones.
@@ -24,6 +28,7 @@ public:
 
 private:
     QString detectLatin(const QString& text) const;
+    bool knows(const QString& code, const QString& phrase) const;
 
     const DictionarySet& m_dictionaries;
     const WordNet& m_wordNet;

@@ -258,8 +258,11 @@ Reply Translator::viaProvider(const QString& text, const QString& source, const 
 std::optional<Reply> Translator::offline(
     const QString& text, const QString& source, const QString& target) const
 {
-    const QString from = source == QLatin1String("auto") ? m_detector.detect(text.simplified()) : source;
-    if (!ApertiumTranslator::handles(from, target))
+    // Apertium turns any text into something; only English is worth it.
+    const bool english
+        = source == QLatin1String("auto") ? m_detector.isMostlyEnglish(text) : source == QLatin1String("en");
+    const QString from = QStringLiteral("en");
+    if (!english || !ApertiumTranslator::handles(from, target))
         return std::nullopt;
     const ApertiumTranslator::Result answer = m_offline.translate(text);
     switch (answer.kind) {
