@@ -140,7 +140,8 @@ TEST_F(ServerHttp, TranslatesWithTheOfflineDictionariesOrSaysWhyNot)
             "The offline dictionaries translate only from or into English; German to French" },
         { "serendipity", "ru", 404, "“serendipity” is not in the offline English–Russian dictionary." },
         { "   ", "ru", 400, "Nothing to translate." },
-        { "The weather is very nice today.", "es", 200, "El tiempo es muy bueno hoy." }, // Apertium
+        // Apertium, without its '*' before the unknown word
+        { "The weather is very nice today, Zorblax.", "es", 200, "El tiempo es muy bueno hoy, Zorblax." },
         { "Das Wetter ist heute sehr schön.", "es", 503,
             "Translating sentences needs a translation service" },
     };
