@@ -19,6 +19,12 @@ void killGroup(QProcess& process)
     process.waitForFinished(1000);
 }
 
+ApertiumTranslator::Result timedOut()
+{
+    return { ApertiumTranslator::Result::Kind::Failed, {},
+        QStringLiteral("The offline translation timed out.") };
+}
+
 } // namespace
 
 ApertiumTranslator::ApertiumTranslator()
@@ -28,6 +34,7 @@ ApertiumTranslator::ApertiumTranslator()
 
 ApertiumTranslator::ApertiumTranslator(Config config)
     : m_config(std::move(config))
+    , m_runs(std::make_unique<std::counting_semaphore<>>(std::max(1, m_config.maxConcurrentRuns)))
 {
 }
 
@@ -39,14 +46,23 @@ bool ApertiumTranslator::handles(const QString& source, const QString& target)
 ApertiumTranslator::Result ApertiumTranslator::translate(const QString& text) const
 {
     const QDeadlineTimer deadline(m_config.timeout);
+    if (!m_runs->try_acquire_for(m_config.timeout))
+        return { Result::Kind::Failed, {},
+            QStringLiteral("The offline translation is busy; try again shortly.") };
+    const std::unique_ptr<std::counting_semaphore<>, void (*)(std::counting_semaphore<>*)> turn(
+        m_runs.get(), [](std::counting_semaphore<>* runs) { runs->release(); });
     QProcess process;
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.setStandardErrorFile(QProcess::nullDevice());
     // -u: no '*' before unknown words; plain text, so markup-like input stays as typed.
     process.start(m_config.program,
         { QStringLiteral("-u"), QStringLiteral("-f"), QStringLiteral("txt"), QStringLiteral("eng-spa") });
-    if (!process.waitForStarted(int(deadline.remainingTime())))
-        return {};
+    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime())))) {
+        if (process.error() == QProcess::FailedToStart)
+            return {};
+        killGroup(process);
+        return timedOut();
+    }
     process.write(text.toUtf8());
     process.closeWriteChannel();
 
@@ -54,7 +70,7 @@ ApertiumTranslator::Result ApertiumTranslator::translate(const QString& text) co
     while (process.state() != QProcess::NotRunning) {
         if (deadline.hasExpired()) {
             killGroup(process);
-            return { Result::Kind::Failed, {}, QStringLiteral("The offline translation timed out.") };
+            return timedOut();
         }
         process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
         output += process.readAllStandardOutput();

@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <chrono>
+#include <memory>
+#include <semaphore>
 
 // Offline English→Spanish sentence translation with Apertium's `eng-spa`
 // pair, run as a child process per text. Blocks the calling thread for at
@@ -14,6 +16,10 @@ public:
         // The pipeline loads its transducers on every run: about a second.
         std::chrono::milliseconds timeout { std::chrono::seconds(3) };
         qsizetype maxOutputBytes = 256 * 1024;
+        // Each run is a pipeline of about fifteen processes (some 170 MiB
+        // resident together), so only a few run at once; others wait their turn
+        // within their own deadline.
+        int maxConcurrentRuns = 2;
     };
     struct Result {
         enum class Kind { Translated, Unavailable, Failed };
@@ -31,4 +37,5 @@ public:
 
 private:
     Config m_config;
+    std::unique_ptr<std::counting_semaphore<>> m_runs;
 };
