@@ -3,6 +3,8 @@
 
 #include "Beeper.h"
 
+#include <memory>
+
 typedef struct ca_context ca_context;
 class X11Connection;
 
@@ -23,7 +25,12 @@ public:
 
 private:
     bool playThemeSound();
+    bool openContext();
 
+    // libcanberra, loaded at the first beep: most runs never beep, and the
+    // library brings its own loaders and codecs into every launch otherwise.
+    struct Canberra;
+    std::unique_ptr<Canberra> m_canberra;
     X11Connection* m_x11;
     ca_context* m_context = nullptr;
     bool m_contextFailed = false;

@@ -13,12 +13,11 @@
 #include "TranslucencySupport.h"
 #include "X11Display.h"
 
-#include <QAudioOutput>
 #include <QCoroTimer>
 #include <QGuiApplication>
-#include <QMediaPlayer>
 #include <QScreen>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -35,6 +34,7 @@ PopupController::PopupController(Services services)
     , m_notifications(services.notifications)
     , m_pointer(services.pointer)
     , m_model(new PopupModel(this))
+    , m_makePlayer(std::move(services.pronunciationPlayer))
     , m_dismissMonitors(&m_panel, services.pointerWatch, services.escapeGrab)
 {
     // Every callback reaches the controller through a weak reference.
@@ -283,16 +283,12 @@ void PopupController::playAudio()
     const std::optional<QUrl> url = m_client.audioProxyURL(*entry->audioUrl);
     if (!url)
         return;
-    // A new player for every pronunciation; created on first use, so a
-    // program that never plays never loads the media framework.
+    // Made on first use, so that a program that never plays never loads the
+    // media framework; a module that failed to load is not tried again.
+    if (m_makePlayer)
+        m_player = std::exchange(m_makePlayer, nullptr)();
     if (m_player)
-        m_player->deleteLater();
-    m_player = new QMediaPlayer(this);
-    auto* output = new QAudioOutput(m_player);
-    output->setVolume(float(m_settings.pronunciationVolume()));
-    m_player->setAudioOutput(output);
-    m_player->setSource(*url);
-    m_player->play();
+        m_player->play(*url, float(m_settings.pronunciationVolume()));
 }
 
 void PopupController::copy(const QString& text)

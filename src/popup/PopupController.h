@@ -7,6 +7,7 @@
 #include "LookupClient.h"
 #include "PopupModel.h"
 #include "PopupPanel.h"
+#include "PronunciationPlayer.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -23,8 +24,6 @@ class NotificationCenter;
 class PointerLocator;
 class PopupView;
 class TranslucencySupport;
-class QAudioOutput;
-class QMediaPlayer;
 
 // Runs every popup: decides between a dictionary lookup and a translation,
 // calls the lookup service, fills the model, plays pronunciations, copies,
@@ -59,6 +58,8 @@ public:
         NotificationCenter& notifications;
         // Where a new popup goes: the pointer, when it can be trusted.
         PointerLocator& pointer;
+        // Made on the first pronunciation played.
+        PronunciationPlayer::Factory pronunciationPlayer = PronunciationPlayer::load;
     };
 
     explicit PopupController(Services services);
@@ -78,7 +79,6 @@ public:
     PopupModel& model() { return *m_model; }
     PopupPanel& panel() { return m_panel; }
     PopupView& view() { return *m_view; }
-    QMediaPlayer* player() const { return m_player; }
 
 signals:
     // The open popup was closed: by a click elsewhere, Escape, a copy or a
@@ -122,7 +122,8 @@ private:
     PopupPanel m_panel;
     PopupModel* m_model;
     PopupView* m_view;
-    QMediaPlayer* m_player = nullptr;
+    PronunciationPlayer::Factory m_makePlayer;
+    std::unique_ptr<PronunciationPlayer> m_player;
     DismissMonitors m_dismissMonitors;
     std::shared_ptr<Cancellation> m_loadTask;
 };
