@@ -2,16 +2,16 @@
 #include "X11Display.h"
 
 #include <QGuiApplication>
-#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 bool X11Display::canConnect()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
+    // Through xcb: Xlib's first connection sets up far more than this asks,
+    // and it is on the way to the tray icon.
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool connected = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return connected;
 }
 
 void X11Display::flushQt()
