@@ -107,6 +107,17 @@ QSize WrappingText::minimumSizeHint() const
     return { std::min(ideal.width(), fontMetrics().averageCharWidth() * 4), ideal.height() };
 }
 
+void WrappingText::resizeEvent(QResizeEvent* event)
+{
+    // Shown again, a widget is told its size as if it were new, and QTextEdit
+    // would lay the whole text out again for the width it already has.
+    if (document()->pageSize().width() == viewport()->width()) {
+        QAbstractScrollArea::resizeEvent(event);
+        return;
+    }
+    QTextEdit::resizeEvent(event);
+}
+
 void WrappingText::changeEvent(QEvent* event)
 {
     QTextEdit::changeEvent(event);
