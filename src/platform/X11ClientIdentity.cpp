@@ -5,6 +5,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+// The connection's resource id mask, which the server gives every client alike.
+#include <X11/Xlibint.h>
 #include <X11/extensions/XRes.h>
 #include <unistd.h>
 
@@ -21,32 +23,45 @@ bool X11ClientIdentity::Client::sameProgram(const Client& other) const
 std::optional<X11ClientIdentity::Client> X11ClientIdentity::ofWindow(
     X11Connection& connection, unsigned long window)
 {
+    return ofWindows(connection, { window }).front();
+}
+
+std::vector<std::optional<X11ClientIdentity::Client>> X11ClientIdentity::ofWindows(
+    X11Connection& connection, const std::vector<unsigned long>& windows)
+{
+    std::vector<std::optional<Client>> clients(windows.size());
     Display* display = connection.display();
     int eventBase = 0;
     int errorBase = 0;
-    if (!XResQueryExtension(display, &eventBase, &errorBase))
-        return std::nullopt;
-    XResClientIdSpec spec { window, XRES_CLIENT_ID_XID_MASK | XRES_CLIENT_ID_PID_MASK };
+    if (windows.empty() || !XResQueryExtension(display, &eventBase, &errorBase))
+        return clients;
+    std::vector<XResClientIdSpec> specs;
+    for (const unsigned long window : windows)
+        specs.push_back({ window, XRES_CLIENT_ID_XID_MASK | XRES_CLIENT_ID_PID_MASK });
     long count = 0;
     XResClientIdValue* values = nullptr;
     Status status = 0;
-    connection.trapErrors([&] { status = XResQueryClientIds(display, 1, &spec, &count, &values); });
+    connection.trapErrors(
+        [&] { status = XResQueryClientIds(display, long(specs.size()), specs.data(), &count, &values); });
     if (status != Success || !values)
-        return std::nullopt;
-    Client client;
-    bool found = false;
-    for (long i = 0; i < count; ++i) {
-        if (values[i].spec.mask & XRES_CLIENT_ID_PID_MASK) {
-            client.pid = long(XResGetClientPid(&values[i]));
-        } else if (values[i].spec.mask & XRES_CLIENT_ID_XID_MASK) {
-            client.base = values[i].spec.client;
-            found = true;
+        return clients;
+    // Every value names the client it describes by its id base, the part
+    // of its windows' ids that the server's id mask leaves out; a window
+    // whose client is gone gets no value at all.
+    const unsigned long idMask = display->resource_mask;
+    for (size_t w = 0; w < windows.size(); ++w) {
+        const unsigned long base = windows[w] & ~idMask;
+        for (long i = 0; i < count; ++i) {
+            if (values[i].spec.client != base)
+                continue;
+            if (!clients[w])
+                clients[w] = Client { base, -1 };
+            if (values[i].spec.mask & XRES_CLIENT_ID_PID_MASK)
+                clients[w]->pid = long(XResGetClientPid(&values[i]));
         }
     }
     XResClientIdsDestroy(count, values);
-    if (!found)
-        return std::nullopt;
-    return client;
+    return clients;
 }
 
 namespace {

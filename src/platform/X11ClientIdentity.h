@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 class X11Connection;
 
@@ -21,6 +22,9 @@ struct Client {
 
 // Nothing when the window is gone or the server has no X-Resource extension.
 std::optional<Client> ofWindow(X11Connection& connection, unsigned long window);
+// The clients of several windows in one request to the server.
+std::vector<std::optional<Client>> ofWindows(
+    X11Connection& connection, const std::vector<unsigned long>& windows);
 
 // The window the user works in: the window manager's active window, else
 // the window with the input focus; 0 when neither is known.

@@ -80,16 +80,19 @@ SelectionReader::Holder X11SelectionReader::holder(Selection selection)
     const unsigned long owner = XGetSelectionOwner(connection.display(), selectionAtom(selection));
     if (owner == None)
         return Holder::nobody;
-    const std::optional<X11ClientIdentity::Client> client = X11ClientIdentity::ofWindow(connection, owner);
+    // Both windows' clients in one request: a shortcut press waits on it.
+    const unsigned long active = X11ClientIdentity::activeWindow(connection);
+    const std::vector<std::optional<X11ClientIdentity::Client>> clients = active
+        ? X11ClientIdentity::ofWindows(connection, { owner, active })
+        : X11ClientIdentity::ofWindows(connection, { owner });
+    const std::optional<X11ClientIdentity::Client>& client = clients.front();
     if (client && client->isThisProcess())
         return Holder::thisProcess;
-    const unsigned long active = X11ClientIdentity::activeWindow(connection);
     // Without a window manager's word or a focused window there is nothing
     // to tell a stale selection by.
     if (!active)
         return Holder::activeProgram;
-    const std::optional<X11ClientIdentity::Client> activeClient
-        = X11ClientIdentity::ofWindow(connection, active);
+    const std::optional<X11ClientIdentity::Client>& activeClient = clients.back();
     return client && activeClient && client->sameProgram(*activeClient) ? Holder::activeProgram
                                                                         : Holder::otherProgram;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -30,8 +31,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static QRegion outlineRegion(const QSize& size);
+    static int cornerPieceSize();
+    // `top` drawn over `below`, as one colour.
+    static QColor blendedOver(const QColor& top, const QColor& below);
+    void renderCorners(const QColor& fill, const QColor& edge, qreal ratio);
+    // The card as one shape, the way its corners are drawn.
+    void drawWhole(QPainter& painter, const QSize& size, const QColor& fill, const QColor& edge) const;
     void updateHostMask();
 
     QPointer<QWidget> m_host;
     bool m_translucent = false;
+    // A card of the least size with all four corners, drawn once per look.
+    QPixmap m_corners;
+    QColor m_cornersFill;
+    QColor m_cornersEdge;
 };

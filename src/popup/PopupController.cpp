@@ -102,13 +102,18 @@ void PopupController::show(const QString& text, PopupMode mode)
     }
 
     // After the current event, so the view already shows the reset model.
-    QTimer::singleShot(0, this, [this] { present(false); });
-
+    // The requests leave after the map request: setting them up, and the
+    // backend working on them, would otherwise hold the popup up.
     const std::shared_ptr<Cancellation> token = startLoad();
-    if (mode == PopupMode::translate)
-        load(text, word, token);
-    else
-        loadRefinement(text, token);
+    QTimer::singleShot(0, this, [this, text, word, mode, token] {
+        present(false);
+        if (token->isCancelled())
+            return;
+        if (mode == PopupMode::translate)
+            load(text, word, token);
+        else
+            loadRefinement(text, token);
+    });
 }
 
 void PopupController::showQuickTranslate()

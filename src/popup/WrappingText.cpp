@@ -68,11 +68,14 @@ void WrappingText::setTextColor(const QColor& color)
 int WrappingText::heightForWidth(int width) const
 {
     width = std::max(1, width);
-    if (!m_heightForWidth || m_heightForWidth->first != width) {
-        measureAt(width);
-        m_heightForWidth = { width, int(std::ceil(m_measure.size().height())) };
-    }
-    return m_heightForWidth->second;
+    // A layout pass asks the same few widths over and over, in turns; every
+    // width not yet asked is a layout of the whole text.
+    if (const auto known = m_heights.constFind(width); known != m_heights.cend())
+        return *known;
+    measureAt(width);
+    const int height = int(std::ceil(m_measure.size().height()));
+    m_heights.insert(width, height);
+    return height;
 }
 
 QSize WrappingText::sizeHint() const
@@ -96,8 +99,23 @@ void WrappingText::measureAt(qreal width) const
 
 QSize WrappingText::minimumSizeHint() const
 {
-    const int width = std::min(sizeHint().width(), fontMetrics().averageCharWidth() * 4);
-    return { width, heightForWidth(width) };
+    // The height is the one at the unwrapped width, the least the text ever
+    // needs; the height at any narrower width comes from heightForWidth().
+    // Measuring at the narrow width would lay the whole text out once more,
+    // one short line per word, for a figure no layout of ours uses.
+    const QSize ideal = sizeHint();
+    return { std::min(ideal.width(), fontMetrics().averageCharWidth() * 4), ideal.height() };
+}
+
+void WrappingText::resizeEvent(QResizeEvent* event)
+{
+    // Shown again, a widget is told its size as if it were new, and QTextEdit
+    // would lay the whole text out again for the width it already has.
+    if (document()->pageSize().width() == viewport()->width()) {
+        QAbstractScrollArea::resizeEvent(event);
+        return;
+    }
+    QTextEdit::resizeEvent(event);
 }
 
 void WrappingText::changeEvent(QEvent* event)
@@ -115,5 +133,5 @@ void WrappingText::syncMeasure()
     m_measure.setPlainText(m_text);
     m_measuredWidth.reset();
     m_idealWidth.reset();
-    m_heightForWidth.reset();
+    m_heights.clear();
 }

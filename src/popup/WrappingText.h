@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QHash>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <optional>
-#include <utility>
 
 // A block of plain text that wraps to its width, at word boundaries where it
 // can and anywhere inside a word that is wider than the line, and is exactly
@@ -28,6 +28,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void syncMeasure();
@@ -43,5 +44,5 @@ private:
     mutable QTextDocument m_measure;
     mutable std::optional<qreal> m_measuredWidth;
     mutable std::optional<int> m_idealWidth;
-    mutable std::optional<std::pair<int, int>> m_heightForWidth;
+    mutable QHash<int, int> m_heights; // height by width
 };
