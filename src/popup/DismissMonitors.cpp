@@ -26,10 +26,11 @@ void DismissMonitors::install(Handlers handlers, bool popupHasFocus)
     remove();
     m_handlers = std::move(handlers);
     QPointer<DismissMonitors> self(this);
-    m_globalInstalled = m_watch.start([self](QPoint at) {
+    m_globalInstalled = m_watch.start([self](std::optional<QPoint> at) {
         // Clicks and scrolling in the popup are its own; in the program's
-        // other windows the local filter decides.
-        if (self && !QApplication::topLevelAt(at))
+        // other windows the local filter decides. One without a position
+        // landed in another program.
+        if (self && (!at || !QApplication::topLevelAt(*at)))
             self->dismiss();
     });
     if (!popupHasFocus) {
