@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <optional>
 #include <tuple>
 
 namespace {
