@@ -176,11 +176,13 @@ void KGlobalAccelHotkeyRegistrar::onShortcutChanged(const QDBusMessage& message)
         [&](const auto& registration) { return actionName(registration.second) == actionId.value(1); });
     if (registered == m_registrations.end())
         return;
-    // The service keeps a removed shortcut's action with no keys; the stored
-    // combination stays, and comes back at the next start. A key the
-    // settings cannot hold keeps working through the service as it is.
+    // A shortcut removed there keeps its action with no keys: the stored
+    // combination stays, and comes back at the next start.
+    if (keys.isEmpty())
+        return;
+    // A key the settings cannot hold keeps working through the service as it is.
     const std::optional<VirtualKeyMap::Combination> combination
-        = keys.isEmpty() ? std::nullopt : VirtualKeyMap::combinationForQtKey(keys.first());
+        = VirtualKeyMap::combinationForQtKey(keys.first());
     if (!combination) {
         qInfo().noquote() << "HotkeyRegistrar: System Settings left" << actionId.value(1)
                           << "with keys the settings cannot hold:" << keys;
