@@ -76,13 +76,14 @@ void type(const QStringList& arguments)
 }
 
 // The line edit of the clipboard helper, native on the nested compositor.
+// WAYLAND_DISPLAY stays set for the test's xdotool runs: without it nested
+// weston gave the line edit no keys in 2 runs of 3 (cause not found).
 std::unique_ptr<X11TestTools::Client> waylandLineEdit(const QString& wayland)
 {
     qputenv("WAYLAND_DISPLAY", wayland.toUtf8());
     qputenv("QT_QPA_PLATFORM", "wayland");
     auto helper = X11TestTools::helper({ "paste" });
     qunsetenv("QT_QPA_PLATFORM");
-    qunsetenv("WAYLAND_DISPLAY");
     helper->waitReady();
     return helper;
 }
@@ -116,7 +117,6 @@ TEST(WaylandPlatform, swayDataControlSeesNoHighlightAtFirstAndReadsItsOwnClipboa
         GTEST_SKIP() << sway.whyNot.toStdString();
     qputenv("WAYLAND_DISPLAY", sway.wayland.toUtf8());
     const auto connection = WaylandConnection::open();
-    qunsetenv("WAYLAND_DISPLAY");
     ASSERT_TRUE(connection);
     const auto dataControl = DataControlDevice::open(*connection);
     ASSERT_TRUE(dataControl);
@@ -267,10 +267,7 @@ public:
     bool serverLogged(const QByteArray& text, int timeoutMs)
     {
         return QTest::qWaitFor(
-            [&] {
-                serverLog += m_server.readAllStandardError();
-                return serverLog.contains(text);
-            },
+            [&] { return serverLog += m_server.readAllStandardError(), serverLog.contains(text); },
             timeoutMs);
     }
 
@@ -290,6 +287,11 @@ struct ProgramCase {
     bool readsHighlight; // otherwise the highlight is not reachable and quick translate opens
     bool pressesShortcut = false; // Alt+T through KDE's shortcut service instead of the verb
 };
+
+void PrintTo(const ProgramCase& c, std::ostream* out)
+{
+    *out << c.compositor;
+}
 
 class WaylandProgram : public ::testing::TestWithParam<ProgramCase> { };
 
@@ -343,11 +345,9 @@ TEST(WaylandPlatform, swayTypesTheChosenRewriteIntoTheWaylandProgram)
 
     ASSERT_TRUE(program.verb("--refine"));
     ASSERT_TRUE(program.serverLogged("POST /refine 200", 10000)) << program.serverLog.toStdString();
-    // The one variant fills the popup once it has grown to show it; a click
-    // at its left edge, away from the row's toolbar, picks it.
+    // Once the popup has grown to the one variant, a click on it, left of the row's toolbar.
     QTest::qWait(300);
     const QRect shown = program.popup();
-    ASSERT_FALSE(shown.isEmpty());
     run("xdotool",
         { "mousemove", QString::number(shown.x() + 30), QString::number(shown.center().y()), "click", "1" });
     EXPECT_TRUE(lineEdit->waitPrinted("text A happy accident.", 5000));
