@@ -7,6 +7,7 @@
 #include "GeminiKeyStore.h"
 #include "HostWindow.h"
 #include "HotkeyManager.h"
+#include "HotkeyRecorder.h"
 #include "NotificationCenter.h"
 #include "OnboardingView.h"
 #include "PermissionHelpPage.h"
@@ -33,6 +34,7 @@ AppDelegate::AppDelegate(Parts parts)
 AppDelegate::~AppDelegate()
 {
     m_hotkeys.onTrigger = nullptr;
+    m_hotkeys.onChangedByDesktop = nullptr;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -44,6 +46,19 @@ void AppDelegate::applicationDidFinishLaunching()
         if (self)
             self->showPopupForSelection(
                 action == HotkeyAction::translate ? PopupMode::translate : PopupMode::refine);
+    };
+    // What the user picks in the desktop's own settings is what they want
+    // now: stored, so that the settings window and later starts follow it
+    // rather than putting the old combination back.
+    m_hotkeys.onChangedByDesktop = [self](HotkeyAction action, uint32_t keyCode, uint32_t modifiers) {
+        if (!self)
+            return;
+        const Hotkey hotkey = HotkeyRecorder::hotkeyFor(keyCode, modifiers);
+        if (action == HotkeyAction::translate)
+            self->m_settings.setHotkey(hotkey);
+        else
+            self->m_settings.setRefineHotkey(hotkey);
+        self->m_platform.notifications().post(SettingsView::shortcutsChanged);
     };
     registerHotkeys();
     if (!m_settings.hasCompletedOnboarding())

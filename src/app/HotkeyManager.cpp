@@ -63,6 +63,15 @@ void HotkeyManager::installHandlerIfNeeded()
         if (self)
             self->handlePress(id);
     });
+    m_registrar->installChangeHandler([self](uint32_t id, uint32_t keyCode, uint32_t modifiers) {
+        const std::optional<HotkeyAction> action = hotkeyActionFromRaw(id);
+        if (!self || !action)
+            return;
+        QTimer::singleShot(0, self, [self, action = *action, keyCode, modifiers] {
+            if (self->onChangedByDesktop)
+                self->onChangedByDesktop(action, keyCode, modifiers);
+        });
+    });
 }
 
 void HotkeyManager::handlePress(uint32_t id)

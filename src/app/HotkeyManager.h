@@ -19,6 +19,9 @@ public:
     Q_DISABLE_COPY_MOVE(HotkeyManager)
 
     std::function<void(HotkeyAction)> onTrigger;
+    // A combination the desktop's own settings gave a shortcut (KDE's System
+    // Settings), already in force there; on a later turn of the event loop.
+    std::function<void(HotkeyAction, uint32_t keyCode, uint32_t modifiers)> onChangedByDesktop;
 
     // Makes the combination trigger `action`, replacing whatever it had. A
     // refusal leaves `action` without a shortcut and writes one log line.

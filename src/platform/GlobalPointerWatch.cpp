@@ -3,6 +3,7 @@
 
 #include "X11Connection.h"
 #include "X11GlobalPointerWatch.h"
+#include "XWaylandPointerWatch.h"
 
 namespace {
 
@@ -14,8 +15,10 @@ public:
 
 } // namespace
 
-std::unique_ptr<GlobalPointerWatch> GlobalPointerWatch::createForSession(X11Connection* x11)
+std::unique_ptr<GlobalPointerWatch> GlobalPointerWatch::createForSession(X11Connection* x11, bool wayland)
 {
+    if (x11 && wayland)
+        return std::make_unique<XWaylandPointerWatch>(*x11);
     if (x11)
         return std::make_unique<X11GlobalPointerWatch>(*x11);
     return std::make_unique<UnavailableGlobalPointerWatch>();

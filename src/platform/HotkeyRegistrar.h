@@ -18,6 +18,9 @@ class HotkeyRegistrar {
 public:
     using Reference = std::uintptr_t; // 0 is no registration
     using PressHandler = std::function<void(uint32_t id)>;
+    // The registration `id` now has the key code `keyCode` with the Carbon
+    // modifiers `modifiers`, set outside the program (KDE's System Settings).
+    using ChangeHandler = std::function<void(uint32_t id, uint32_t keyCode, uint32_t modifiers)>;
 
     struct Result {
         int32_t status = 0; // 0 when registered
@@ -36,6 +39,10 @@ public:
     // Sets the function that receives the id of every registered combination
     // pressed. Presses may arrive inside the event loop's dispatch.
     virtual void installHandler(PressHandler handler) = 0;
+    // Sets the function told of a combination the desktop's own settings
+    // gave one of the registrations; a registrar whose system has no such
+    // settings never calls it.
+    virtual void installChangeHandler(ChangeHandler) { }
     virtual Result registerHotkey(uint32_t keyCode, uint32_t modifiers, uint32_t id) = 0;
     virtual void unregisterHotkey(Reference reference) = 0;
     // The key code a native key event's scan code names, read through the

@@ -3,12 +3,14 @@
 
 #include "VirtualKeyMap.h"
 
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDebug>
+#include <algorithm>
 
 namespace {
 
@@ -60,6 +62,11 @@ QStringList KGlobalAccelHotkeyRegistrar::actionId(uint32_t id) const
 void KGlobalAccelHotkeyRegistrar::installHandler(PressHandler handler)
 {
     m_handler = std::move(handler);
+}
+
+void KGlobalAccelHotkeyRegistrar::installChangeHandler(ChangeHandler handler)
+{
+    m_changeHandler = std::move(handler);
 }
 
 std::optional<QList<int>> KGlobalAccelHotkeyRegistrar::setKeys(uint32_t id, const QList<int>& keys)
@@ -129,6 +136,10 @@ void KGlobalAccelHotkeyRegistrar::listenForPresses()
         return;
     m_listening = m_bus.connect(service, path.value().path(), kComponentInterface,
         QStringLiteral("globalShortcutPressed"), this, SLOT(onPressed(QString, QString, qlonglong)));
+    // System Settings changes a shortcut with setForeignShortcut(Keys),
+    // which the service broadcasts to every component as this signal.
+    m_bus.connect(service, kPath, kInterface, QStringLiteral("yourShortcutsChanged"), this,
+        SLOT(onShortcutChanged(QDBusMessage)));
 }
 
 void KGlobalAccelHotkeyRegistrar::onPressed(const QString& componentName, const QString& action, qlonglong)
@@ -141,6 +152,43 @@ void KGlobalAccelHotkeyRegistrar::onPressed(const QString& componentName, const 
             return;
         }
     }
+}
+
+void KGlobalAccelHotkeyRegistrar::onShortcutChanged(const QDBusMessage& message)
+{
+    // (as actionId, a(ai) keys): each key sequence is up to four combinations.
+    const QStringList actionId = message.arguments().value(0).toStringList();
+    if (actionId.value(0) != component || !m_changeHandler)
+        return;
+    QList<int> keys;
+    const QDBusArgument sequences = message.arguments().value(1).value<QDBusArgument>();
+    sequences.beginArray();
+    while (!sequences.atEnd()) {
+        sequences.beginStructure();
+        QList<int> combinations;
+        sequences >> combinations;
+        sequences.endStructure();
+        keys << combinations.value(0);
+    }
+    sequences.endArray();
+    keys.removeAll(0);
+    const auto registered = std::find_if(m_registrations.begin(), m_registrations.end(),
+        [&](const auto& registration) { return actionName(registration.second) == actionId.value(1); });
+    if (registered == m_registrations.end())
+        return;
+    // A shortcut removed there keeps its action with no keys: the stored
+    // combination stays, and comes back at the next start.
+    if (keys.isEmpty())
+        return;
+    // A key the settings cannot hold keeps working through the service as it is.
+    const std::optional<VirtualKeyMap::Combination> combination
+        = VirtualKeyMap::combinationForQtKey(keys.first());
+    if (!combination) {
+        qInfo().noquote() << "HotkeyRegistrar: System Settings left" << actionId.value(1)
+                          << "with keys the settings cannot hold:" << keys;
+        return;
+    }
+    m_changeHandler(registered->second, combination->virtualKeyCode, combination->carbonModifiers);
 }
 
 std::optional<uint32_t> KGlobalAccelHotkeyRegistrar::keyCodeForNativeKey(unsigned int nativeScanCode) const

@@ -5,6 +5,7 @@
 #include "HotkeyRegistrar.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
 #include <map>
@@ -17,6 +18,8 @@ class X11Connection;
 // included. The component "sorvantel" holds one action per shortcut; the
 // stored combination always replaces what the service remembered from an
 // earlier run, and a combination another program holds is reported taken.
+// A combination the user picks for an action in System Settings is reported
+// to the change handler, so that the program's settings follow it.
 class KGlobalAccelHotkeyRegistrar final : public QObject, public HotkeyRegistrar {
     Q_OBJECT
 public:
@@ -32,6 +35,7 @@ public:
     static bool isRunning(const QDBusConnection& bus);
 
     void installHandler(PressHandler handler) override;
+    void installChangeHandler(ChangeHandler handler) override;
     Result registerHotkey(uint32_t keyCode, uint32_t modifiers, uint32_t id) override;
     void unregisterHotkey(Reference reference) override;
     std::optional<uint32_t> keyCodeForNativeKey(unsigned int nativeScanCode) const override;
@@ -42,6 +46,7 @@ public:
 
 private slots:
     void onPressed(const QString& componentName, const QString& action, qlonglong timestamp);
+    void onShortcutChanged(const QDBusMessage& message);
 
 private:
     QStringList actionId(uint32_t id) const;
@@ -53,6 +58,7 @@ private:
     QDBusConnection m_bus;
     X11Connection* m_x11;
     PressHandler m_handler;
+    ChangeHandler m_changeHandler;
     std::map<Reference, uint32_t> m_registrations; // reference to action id
     Reference m_nextReference = 1;
     bool m_listening = false;

@@ -145,25 +145,38 @@ unsigned int VirtualKeyMap::x11ModifiersFor(uint32_t carbonModifiers)
     return mask;
 }
 
+namespace {
+
+// Qt names printable ASCII keys by their upper-case character, as X does
+// by the lower-case one; the rest of the table by name.
+constexpr std::pair<unsigned long, int> kNamed[] = {
+    { XK_Return, Qt::Key_Return },
+    { XK_Tab, Qt::Key_Tab },
+    { XK_BackSpace, Qt::Key_Backspace },
+    { XK_Delete, Qt::Key_Delete },
+    { XK_Escape, Qt::Key_Escape },
+    { XK_Left, Qt::Key_Left },
+    { XK_Right, Qt::Key_Right },
+    { XK_Down, Qt::Key_Down },
+    { XK_Up, Qt::Key_Up },
+    { XK_Home, Qt::Key_Home },
+    { XK_End, Qt::Key_End },
+    { XK_Page_Up, Qt::Key_PageUp },
+    { XK_Page_Down, Qt::Key_PageDown },
+};
+
+// Carbon modifier bits and their Qt ones.
+constexpr std::pair<uint32_t, int> kModifiers[] = {
+    { 2048, Qt::ALT },
+    { 4096, Qt::CTRL },
+    { 512, Qt::SHIFT },
+    { 256, Qt::META },
+};
+
+} // namespace
+
 int VirtualKeyMap::qtKeyCombinationFor(uint32_t virtualKeyCode, uint32_t carbonModifiers)
 {
-    // Qt names printable ASCII keys by their upper-case character, as X does
-    // by the lower-case one; the rest of the table by name.
-    static constexpr std::pair<unsigned long, int> kNamed[] = {
-        { XK_Return, Qt::Key_Return },
-        { XK_Tab, Qt::Key_Tab },
-        { XK_BackSpace, Qt::Key_Backspace },
-        { XK_Delete, Qt::Key_Delete },
-        { XK_Escape, Qt::Key_Escape },
-        { XK_Left, Qt::Key_Left },
-        { XK_Right, Qt::Key_Right },
-        { XK_Down, Qt::Key_Down },
-        { XK_Up, Qt::Key_Up },
-        { XK_Home, Qt::Key_Home },
-        { XK_End, Qt::Key_End },
-        { XK_Page_Up, Qt::Key_PageUp },
-        { XK_Page_Down, Qt::Key_PageDown },
-    };
     const unsigned long keysym = keysymFor(virtualKeyCode);
     int key = 0;
     if (keysym >= XK_space && keysym <= XK_asciitilde)
@@ -176,13 +189,32 @@ int VirtualKeyMap::qtKeyCombinationFor(uint32_t virtualKeyCode, uint32_t carbonM
     }
     if (!key)
         return 0;
-    if (carbonModifiers & 2048)
-        key |= Qt::ALT;
-    if (carbonModifiers & 4096)
-        key |= Qt::CTRL;
-    if (carbonModifiers & 512)
-        key |= Qt::SHIFT;
-    if (carbonModifiers & 256)
-        key |= Qt::META;
+    for (const auto& [carbon, qt] : kModifiers) {
+        if (carbonModifiers & carbon)
+            key |= qt;
+    }
     return key;
+}
+
+std::optional<VirtualKeyMap::Combination> VirtualKeyMap::combinationForQtKey(int qtKeyCombination)
+{
+    const int key = qtKeyCombination & ~int(Qt::KeyboardModifierMask);
+    unsigned long keysym = 0;
+    if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)
+        keysym = QChar::toLower(char32_t(key));
+    else if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        keysym = XK_F1 + unsigned(key - Qt::Key_F1);
+    for (const auto& [named, qtKey] : kNamed) {
+        if (qtKey == key)
+            keysym = named;
+    }
+    const std::optional<uint32_t> virtualKey = virtualKeyFor(keysym);
+    if (!virtualKey)
+        return std::nullopt;
+    Combination combination { *virtualKey, 0 };
+    for (const auto& [carbon, qt] : kModifiers) {
+        if (qtKeyCombination & qt)
+            combination.carbonModifiers |= carbon;
+    }
+    return combination;
 }

@@ -39,4 +39,12 @@ unsigned int x11ModifiersFor(uint32_t carbonModifiers);
 // Qt name here.
 int qtKeyCombinationFor(uint32_t virtualKeyCode, uint32_t carbonModifiers);
 
+struct Combination {
+    uint32_t virtualKeyCode = 0;
+    uint32_t carbonModifiers = 0;
+};
+// The other way: a Qt key code with its modifier bits as the virtual key
+// code and Carbon mask; none for a key outside the table.
+std::optional<Combination> combinationForQtKey(int qtKeyCombination);
+
 } // namespace VirtualKeyMap

@@ -26,10 +26,13 @@ void DismissMonitors::install(Handlers handlers, bool popupHasFocus)
     remove();
     m_handlers = std::move(handlers);
     QPointer<DismissMonitors> self(this);
-    m_globalInstalled = m_watch.start([self](QPoint at) {
+    m_globalInstalled = m_watch.start([self, popupHasFocus](std::optional<QPoint> at) {
         // Clicks and scrolling in the popup are its own; in the program's
-        // other windows the local filter decides.
-        if (self && !QApplication::topLevelAt(at))
+        // other windows the local filter decides. One without a position is
+        // the focus moving to another program: when the popup takes the
+        // focus itself, that may be the desktop's answer to it (KWin moves
+        // it straight back to the window that had it).
+        if (self && (at ? !QApplication::topLevelAt(*at) : !popupHasFocus))
             self->dismiss();
     });
     if (!popupHasFocus) {

@@ -216,13 +216,8 @@ void HotkeyRecorder::handle(const QKeyEvent& event)
         m_services.beeper.beep();
         return;
     }
-    QString label = specialKeyLabel(*keyCode);
-    if (label.isEmpty())
-        label = VirtualKeyMap::characterFor(*keyCode);
-    if (label.isEmpty())
-        label = QStringLiteral("?");
     stop();
-    const Hotkey recorded { *keyCode, mask, label };
+    const Hotkey recorded = hotkeyFor(*keyCode, mask);
     hotkey(target) = recorded;
     if (target == HotkeyTarget::translate)
         m_services.settings.setHotkey(recorded);
@@ -230,6 +225,24 @@ void HotkeyRecorder::handle(const QKeyEvent& event)
         m_services.settings.setRefineHotkey(recorded);
     updateButtons();
     finish();
+}
+
+Hotkey HotkeyRecorder::hotkeyFor(uint32_t keyCode, uint32_t modifiers)
+{
+    QString label = specialKeyLabel(keyCode);
+    if (label.isEmpty())
+        label = VirtualKeyMap::characterFor(keyCode);
+    if (label.isEmpty())
+        label = QStringLiteral("?");
+    return { keyCode, modifiers, label };
+}
+
+void HotkeyRecorder::reload()
+{
+    cancel();
+    m_hotkeys = { m_services.settings.hotkey(), m_services.settings.refineHotkey() };
+    updateButtons();
+    refreshCaptions();
 }
 
 void HotkeyRecorder::updateButtons()

@@ -53,9 +53,15 @@ public:
     // the latest registration; clears the line once one succeeds.
     void refreshCaptions();
 
+    // Shows the stored combinations again, after something other than the
+    // recorder changed them; a running recording is cancelled.
+    void reload();
+
     // The label stored for keys whose character is not their name (arrows,
     // Return, F1...), by virtual key code; empty for other keys.
     static QString specialKeyLabel(uint32_t keyCode);
+    // The combination with the label it is stored with.
+    static Hotkey hotkeyFor(uint32_t keyCode, uint32_t modifiers);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

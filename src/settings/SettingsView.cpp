@@ -136,6 +136,7 @@ SettingsView::SettingsView(Services services, std::function<void()> onHotkeyChan
 
     selectTab(SettingsTab::translating);
 
+    services.notifications.observe(shortcutsChanged, this, [this] { m_recorder->reload(); });
     services.notifications.observe(focusGeminiApiKey, this, [this] {
         selectTab(SettingsTab::refining);
         // One turn later: the window that was just shown takes the focus first.

@@ -45,6 +45,8 @@ public:
     // Posted by whoever finds a refine request without a key: the view shows
     // the Refining tab and puts the focus in the key field.
     static inline const QString focusGeminiApiKey = QStringLiteral("sorvantel.focusGeminiApiKey");
+    // The stored shortcuts were changed outside the window (in the desktop's settings).
+    static inline const QString shortcutsChanged = QStringLiteral("sorvantel.shortcutsChanged");
     static constexpr int fixedWidth = 460;
 
     SettingsView(Services services, std::function<void()> onHotkeyChange, QWidget* parent = nullptr);

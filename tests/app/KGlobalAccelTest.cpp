@@ -10,10 +10,11 @@
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
-constexpr uint32_t kT = 17, kR = 15, kAlt = 2048, kControl = 4096;
+constexpr uint32_t kT = 17, kR = 15, kSuper = 256, kShift = 512, kAlt = 2048, kControl = 4096;
 
 void press(const char* keys)
 {
@@ -29,20 +30,22 @@ void press(const char* keys)
     ASSERT_TRUE(xdotool.waitForFinished(10000));
 }
 
+// A call to the service, as KDE programs and System Settings make it.
+void callService(const char* method, const QVariantList& arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(KGlobalAccelHotkeyRegistrar::service,
+        QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"), QString::fromLatin1(method));
+    call.setArguments(arguments);
+    QDBusConnection::sessionBus().call(call);
+}
+
 // Another program's shortcut, held through the service as KDE programs do.
 void holdForAnotherProgram(int key)
 {
     const QStringList action { QStringLiteral("other-program"), QStringLiteral("act"),
         QStringLiteral("Other"), QStringLiteral("Act") };
-    const QString service = KGlobalAccelHotkeyRegistrar::service;
-    QDBusConnection::sessionBus().call(
-        QDBusMessage::createMethodCall(service, QStringLiteral("/kglobalaccel"),
-            QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("doRegister"))
-        << action);
-    QDBusConnection::sessionBus().call(
-        QDBusMessage::createMethodCall(service, QStringLiteral("/kglobalaccel"),
-            QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("setShortcut"))
-        << action << QVariant::fromValue(QList<int> { key }) << 6u);
+    callService("doRegister", { action });
+    callService("setShortcut", { action, QVariant::fromValue(QList<int> { key }), 6u });
 }
 
 } // namespace
@@ -82,5 +85,16 @@ TEST(KGlobalAccel, RegisteredShortcutsFireOverTheCompositorAndTakenOnesAreRefuse
     waitFor(3);
     EXPECT_EQ(
         fired, (std::vector { HotkeyAction::translate, HotkeyAction::refine, HotkeyAction::translate }));
+
+    // Changed in System Settings: reported in the settings' key codes.
+    std::optional<std::tuple<HotkeyAction, uint32_t, uint32_t>> changed;
+    hotkeys.onChangedByDesktop = [&](HotkeyAction action, uint32_t keyCode, uint32_t modifiers) {
+        changed = { action, keyCode, modifiers };
+    };
+    callService("setForeignShortcut",
+        { QStringList { "sorvantel", "refine", "Sorvantel", "Rewrite the selection" },
+            QVariant::fromValue(QList<int> { (Qt::META | Qt::SHIFT | Qt::Key_R).toCombined() }) });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changed.has_value(); }, 5000));
+    EXPECT_EQ(*changed, std::tuple(HotkeyAction::refine, kR, kSuper | kShift));
     hotkeys.unregisterAll();
 }

@@ -352,12 +352,6 @@ TEST_F(ShellEndToEnd, shortcutsVerbsAndTrayMenuAgainstAServerItDidNotStart)
     xdotool({ "key", "Escape" });
     ASSERT_TRUE(QTest::qWaitFor([&] { return popup().isEmpty(); }, 3000));
 
-    // The verbs of a second launch reach the first one.
-    selectWord(xterm);
-    EXPECT_EQ(launchAgain({ "--translate" }), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !popup().isEmpty(); }, 3000));
-    xdotool({ "mousemove", "5", "700", "click", "1" });
-
     // Refine over a word without a Gemini key: Settings comes forward with the focus, no popup.
     selectWord(xterm);
     xdotool({ "key", "alt+r" });

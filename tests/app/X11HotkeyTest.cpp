@@ -123,6 +123,10 @@ TEST_F(X11HotkeyTest, EveryMappedVirtualKeyCanBeGrabbed)
         // The recorder reads a pressed key back through the same table.
         const KeyCode keycode = XKeysymToKeycode(x11->display(), VirtualKeyMap::keysymFor(key));
         EXPECT_EQ(manager->keyCodeForNativeKey(keycode), key);
+        // KDE's shortcut service holds it as a Qt key and reports changes made in System Settings so.
+        const auto back = VirtualKeyMap::combinationForQtKey(VirtualKeyMap::qtKeyCombinationFor(key, 768));
+        EXPECT_TRUE(back && back->virtualKeyCode == key && back->carbonModifiers == 768)
+            << "virtual key " << key;
     }
     EXPECT_TRUE(warnings().isEmpty()) << warnings().join('\n').toStdString();
     // A key code the table does not know is refused as no such key.

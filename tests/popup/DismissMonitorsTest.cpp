@@ -6,12 +6,18 @@
 #include "GlobalPointerWatch.h"
 #include "PlatformSession.h"
 #include "PopupPanel.h"
+#include "X11Connection.h"
+#include "X11Property.h"
 #include "X11TestTools.h"
+#include "XWaylandPointerWatch.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+// Xlib last: its macros clash with Qt's headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -97,6 +103,26 @@ TEST_F(DismissMonitorsTest, ReinstallingNeverStacksAndRemovingEndsTheWatch)
         false);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 1);
     EXPECT_EQ(dismissalsAfter({ "mousemove", "900", "700", "click", "1" }), 0);
+}
+
+TEST_F(DismissMonitorsTest, OnWaylandTheFocusMovingToAnotherProgramDismissesUnlessThePopupTookIt)
+{
+    Display* display = platform.x11()->display();
+    const Atom active = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    const QByteArray x11Window("\x34\x12\0\0", 4); // an X11 window's id, little-endian
+    XWaylandPointerWatch watch(*platform.x11());
+    DismissMonitors wayland { &panel, watch, platform.escapeGrab() };
+    monitors.remove();
+    for (const bool popupHasFocus : { false, true }) {
+        X11Property::write(display, platform.x11()->rootWindow(), active, XA_WINDOW, 32, x11Window, 0, 4);
+        wayland.install({ [this] { ++dismissals; }, [] { return false; } }, popupHasFocus);
+        dismissals = 0;
+        // The window manager's answer to a click on a Wayland window, dispatched as the event loop does.
+        XDeleteProperty(display, platform.x11()->rootWindow(), active);
+        (void)QTest::qWaitFor([&] { return platform.x11()->processPendingEvents(), dismissals > 0; }, 1000);
+        EXPECT_EQ(dismissals, popupHasFocus ? 0 : 1) << "the popup took the focus: " << popupHasFocus;
+        wayland.remove();
+    }
 }
 
 } // namespace
