@@ -105,7 +105,8 @@ bool waitForViewableWindow(Window root, long pid, int timeoutMs)
                 && (windowPid(changed) == pid || hasViewableWindow(changed, pid)))
                 return true;
         }
-        QThread::usleep(200);
+        pollfd connection { ConnectionNumber(g_display), POLLIN, 0 };
+        ::poll(&connection, 1, int(std::max<qint64>(1, timeoutMs - clock.elapsed())));
     }
     return hasViewableWindow(root, pid);
 }
