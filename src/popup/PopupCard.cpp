@@ -90,6 +90,9 @@ void PopupCard::paintEvent(QPaintEvent*)
     painter.fillRect(QRect(0, r, 1, h - 2 * r), line);
     painter.fillRect(QRect(w - 1, r, 1, h - 2 * r), line);
 
+    // Over what lies below: outside the rounding the piece is transparent,
+    // and a card rendered onto something else must leave that showing.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const int piece = cornerPieceSize();
     const int far = piece - r;
     const auto corner = [&](int x, int y, int fromX, int fromY) {

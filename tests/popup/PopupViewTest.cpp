@@ -3,6 +3,7 @@
 // real pointer moves, clicks and keys.
 #include "PopupView.h"
 #include "MiniActionButton.h"
+#include "PopupCard.h"
 #include "PopupModel.h"
 #include "QuickInputField.h"
 #include "RefinedVariantRow.h"
@@ -148,6 +149,21 @@ TEST(DictionaryPage, OnlyWebAddressesBecomeLinks)
     for (const auto& [address, linked] : cases) {
         const DictionaryEntry entry { "run", "uk", {}, {}, {}, QString::fromUtf8(address) };
         EXPECT_EQ(SelectionLayout::dictionaryPage(entry).has_value(), linked) << address;
+    }
+}
+
+TEST(PopupCard, RenderedOntoSomethingItLeavesItShowingOutsideTheRounding)
+{
+    for (const bool translucent : { false, true }) {
+        PopupCard card;
+        card.setTranslucent(translucent);
+        card.resize(200, 120);
+        QImage canvas(card.size(), QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::red);
+        card.render(&canvas, {}, {}, QWidget::DrawChildren); // no window background
+        EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::red).rgb()) << "translucent: " << translucent;
+        EXPECT_EQ(canvas.pixel(199, 119), QColor(Qt::red).rgb()) << "translucent: " << translucent;
+        EXPECT_NE(canvas.pixel(100, 60), QColor(Qt::red).rgb()) << "translucent: " << translucent;
     }
 }
 
